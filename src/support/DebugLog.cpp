@@ -1,0 +1,56 @@
+#include "support/DebugLog.h"
+
+#include <QFile>
+
+QString DebugLogFilename;
+
+namespace {
+std::function<void(const QString&)>& WindowSink() {
+    static std::function<void(const QString&)> sink;
+    return sink;
+}
+} // namespace
+
+QString DebugLogPrefix(int level) {
+    switch (level) {
+    case 0:
+        return QStringLiteral("ERROR: ");
+    case 1:
+        return QStringLiteral("DATA: ");
+    case 2:
+        return QStringLiteral("INFO: ");
+    case 3:
+    case 4:
+    case 5:
+        return QStringLiteral("DEBUG%1: ").arg(level);
+    case 6:
+        return QStringLiteral("WARNING: ");
+    default:
+        return QString();
+    }
+}
+
+void DebugLog(const QString& text, int level) {
+    if (DebugLogFilename.isEmpty())
+        return;
+    const QString line = DebugLogPrefix(level) + text;
+    try {
+        QFile file(DebugLogFilename);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            file.write(line.toUtf8());
+            file.write("\r\n", 2);
+            file.close();
+        }
+    } catch (...) {
+        // Logging never interrupts its caller.
+    }
+    try {
+        if (auto& sink = WindowSink())
+            sink(level == 0 ? QStringLiteral("ERROR: ") + line : line);
+    } catch (...) {
+    }
+}
+
+void SetDebugLogWindowSink(std::function<void(const QString&)> sink) {
+    WindowSink() = std::move(sink);
+}
