@@ -20,4 +20,6 @@ void LoadCustomAliasInifile(const AskCountryFn&) {}
 void LoadKestrovaAliasInifile(const AskCountryFn&) {}
 void SaveCountry() {}
 void SaveCustomAliasInifile() {}
-bool IsValidCountryName(const QString& name) { return !name.isEmpty(); }
+bool IsValidCountryName(const QString& name) {
+    return !name.isEmpty();
+}

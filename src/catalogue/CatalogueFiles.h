@@ -10,13 +10,13 @@
 
 // The companion's settings, the two catalogue INI files and the current
 // country's catalogue, shared by the whole program.
-extern int FormFontSize;         // points used to write keys on the picture
-extern QString CurrentCountry;   // country folder and INI section; empty: none
-extern QString CurrentLanguage;  // user-interface language code
-extern QStringList CountryList;  // section names of the alias file read last
+extern int FormFontSize;        // points used to write keys on the picture
+extern QString CurrentCountry;  // country folder and INI section; empty: none
+extern QString CurrentLanguage; // user-interface language code
+extern QStringList CountryList; // section names of the alias file read last
 
-extern QString KestrovaAliasIniPath; // FormsFolder + "KestrovaFormAliases.ini"
-extern QString CustomAliasIniPath;   // FormsFolder + "CustomFormAliases.ini"
+extern QString KestrovaAliasIniPath;                   // FormsFolder + "KestrovaFormAliases.ini"
+extern QString CustomAliasIniPath;                     // FormsFolder + "CustomFormAliases.ini"
 extern std::unique_ptr<TIniDocument> HostIniFile;      // HostDataFolder + "Kestrova.ini"
 extern std::unique_ptr<TIniDocument> KestrovaAliasIni; // the companion's copy
 extern std::unique_ptr<TIniDocument> CustomAliasIni;   // the user's copy

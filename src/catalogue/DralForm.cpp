@@ -35,7 +35,9 @@ TDralForm* TDralFormList::Add(const QString& keyName, const QString& fileName) {
     return Add(std::make_unique<TDralForm>(TDralForm{keyName, fileName}));
 }
 
-void TDralFormList::Clear() { FItems.clear(); }
+void TDralFormList::Clear() {
+    FItems.clear();
+}
 
 TDralForm* TDralFormList::GetForm(const QString& name) const {
     const QString n = LowerAsciiOnly(name);

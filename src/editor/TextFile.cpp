@@ -166,10 +166,12 @@ QString JoinLinesCrLf(const QStringList& lines) {
 QStringList ReadTextLines(const QString& path, TextEncoding* detected) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Exception(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+        throw Exception(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw Exception(QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
+        throw Exception(
+            QStringLiteral("Cannot read file \"%1\". %2").arg(path, file.errorString()));
     return SplitLines(DecodeText(bytes, detected));
 }
 
@@ -179,7 +181,8 @@ void WriteFileSafely(const QString& path, const QByteArray& bytes) {
         throw Exception(
             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+        throw Exception(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
 }
 
 TextEncoding WriteTextLines(const QString& path, const QStringList& lines, TextEncoding wanted) {

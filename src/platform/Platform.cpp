@@ -11,7 +11,9 @@ Platform& CurrentPlatform() {
     return *GPlatform;
 }
 
-void SetPlatform(Platform* platform) { GPlatform = platform; }
+void SetPlatform(Platform* platform) {
+    GPlatform = platform;
+}
 
 void ErrorBox(const QString& text) {
     CurrentPlatform().MessageBox(BoxKind::Error, QCoreApplication::applicationName(), text, BtnOk,
@@ -24,7 +26,6 @@ void PlainBox(const QString& text) {
 }
 
 bool ConfirmBox(const QString& text, BoxButton defaultButton) {
-    return CurrentPlatform().MessageBox(BoxKind::Confirmation,
-                                        QCoreApplication::applicationName(), text, BtnYes | BtnNo,
-                                        defaultButton) == BtnYes;
+    return CurrentPlatform().MessageBox(BoxKind::Confirmation, QCoreApplication::applicationName(),
+                                        text, BtnYes | BtnNo, defaultButton) == BtnYes;
 }

@@ -13,6 +13,10 @@ void RequestTermination() {
         QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
-bool TerminationRequested() { return GRequested; }
+bool TerminationRequested() {
+    return GRequested;
+}
 
-void ResetTerminationRequest() { GRequested = false; }
+void ResetTerminationRequest() {
+    GRequested = false;
+}

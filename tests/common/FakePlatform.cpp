@@ -11,9 +11,13 @@ QString FakePlatform::DocumentsFolder() {
     return Documents;
 }
 
-QString FakePlatform::AppDataFolder() { return AppData; }
+QString FakePlatform::AppDataFolder() {
+    return AppData;
+}
 
-bool FakePlatform::AcquireSingleInstance(const QString&) { return InstanceFree; }
+bool FakePlatform::AcquireSingleInstance(const QString&) {
+    return InstanceFree;
+}
 
 BoxButton FakePlatform::MessageBox(BoxKind kind, const QString& caption, const QString& text,
                                    int buttons, BoxButton defaultButton) {
@@ -26,7 +30,9 @@ BoxButton FakePlatform::MessageBox(BoxKind kind, const QString& caption, const Q
     return defaultButton;
 }
 
-void FakePlatform::Beep(BeepSound sound) { Beeps.push_back(sound); }
+void FakePlatform::Beep(BeepSound sound) {
+    Beeps.push_back(sound);
+}
 
 QString FakePlatform::OpenPictureFile(const QString& initialFolder, const QString&,
                                       const QString&) {
@@ -38,7 +44,9 @@ QString FakePlatform::OpenPictureFile(const QString& initialFolder, const QStrin
     return f;
 }
 
-void FakePlatform::ShellOpen(const QString& path) { ShellOpened << path; }
+void FakePlatform::ShellOpen(const QString& path) {
+    ShellOpened << path;
+}
 
 bool FakePlatform::GetFileTimes(const QString& path, FileTimes& times) {
     times = {};
@@ -49,7 +57,8 @@ bool FakePlatform::GetFileTimes(const QString& path, FileTimes& times) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         return false;
-    times.Creation = ToDayCount(info.birthTime().isValid() ? info.birthTime() : info.lastModified());
+    times.Creation =
+        ToDayCount(info.birthTime().isValid() ? info.birthTime() : info.lastModified());
     times.LastWrite = ToDayCount(info.lastModified());
     times.LastAccess = ToDayCount(info.lastRead());
     return true;

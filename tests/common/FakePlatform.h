@@ -26,9 +26,9 @@ public:
     bool InstanceFree = true;
     QSize Screen{1920, 1080};
 
-    std::deque<BoxButton> Answers;       // next answers to boxes; default: the box's default
-    std::deque<QString> PictureFiles;    // next results of the file dialog ("" = cancel)
-    std::map<QString, FileTimes> Times;  // fixed file times; others read from disk
+    std::deque<BoxButton> Answers;      // next answers to boxes; default: the box's default
+    std::deque<QString> PictureFiles;   // next results of the file dialog ("" = cancel)
+    std::map<QString, FileTimes> Times; // fixed file times; others read from disk
 
     std::vector<Box> Boxes;
     std::vector<BeepSound> Beeps;

@@ -27,12 +27,21 @@ TEST(LayoutFile, IntegerConversion) {
         bool ok;
         int value;
     } cases[] = {
-        {"120", true, 120},          {"  120", true, 120},        {"-3", true, -3},
-        {"+7", true, 7},             {"120 ", false, 0},          {"", false, 0},
-        {" ", false, 0},             {"-", false, 0},             {"1a", false, 0},
-        {"0x10", false, 0},          {"2147483647", true, 2147483647},
-        {"-2147483648", true, -2147483647 - 1},                   {"2147483648", false, 0},
-        {"99999999999999999999", false, 0},                       {"- 1", false, 0},
+        {"120", true, 120},
+        {"  120", true, 120},
+        {"-3", true, -3},
+        {"+7", true, 7},
+        {"120 ", false, 0},
+        {"", false, 0},
+        {" ", false, 0},
+        {"-", false, 0},
+        {"1a", false, 0},
+        {"0x10", false, 0},
+        {"2147483647", true, 2147483647},
+        {"-2147483648", true, -2147483647 - 1},
+        {"2147483648", false, 0},
+        {"99999999999999999999", false, 0},
+        {"- 1", false, 0},
     };
     for (const auto& c : cases) {
         int v = 12345;

@@ -1,5 +1,5 @@
-#include "common/TempProfile.h"
 #include "editor/TextFile.h"
+#include "common/TempProfile.h"
 #include "support/Exception.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,8 @@ TEST(TextFile, MarkSelectsEncodingAndIsNotText) {
         TextEncoding enc;
         QString text;
     } cases[] = {
-        {Bytes({0xEF, 0xBB, 0xBF, 'M', 0xC4, 0x81, 'o'}), TextEncoding::Utf8, QString::fromUtf8("Māo")},
+        {Bytes({0xEF, 0xBB, 0xBF, 'M', 0xC4, 0x81, 'o'}), TextEncoding::Utf8,
+         QString::fromUtf8("Māo")},
         {Bytes({0xFF, 0xFE, 'A', 0, 0x01, 0x01}), TextEncoding::Utf16LE, QString::fromUtf8("Aā")},
         {Bytes({0xFE, 0xFF, 0, 'A', 0x01, 0x01}), TextEncoding::Utf16BE, QString::fromUtf8("Aā")},
         {Bytes({'a', 0x80, 0xE9}), TextEncoding::Ansi, QString::fromUtf8("a€é")},

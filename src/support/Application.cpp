@@ -1,0 +1,16 @@
+#include "support/Application.h"
+
+#include "support/GeneralError.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        ShowGeneralError(ExceptionMessage(e));
+    } catch (...) {
+        ShowGeneralError(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
