@@ -34,8 +34,8 @@ int main(int argc, char** argv) {
         auto* mainForm = new TMainForm;
         platform.SetOwnerWindow(mainForm);
         DebugForm = new TDebugForm;
-        CountryForm = new TCountryForm(mainForm);
-        ConfigSelectForm = new TConfigSelectForm(mainForm);
+        CountryForm = new TCountryForm;
+        ConfigSelectForm = new TConfigSelectForm;
         InfoForm2 = new TInfoForm2;
         ICONForm = new TICONForm; // before the help window, whose toolbar uses its images
         HelpForm = new THelpForm;

@@ -45,6 +45,9 @@ void TempProfile::SeedFromDemo() const {
 }
 
 QString SourceDir() {
-    const QByteArray d = qgetenv("KFD_SOURCE_DIR");
-    return d.isEmpty() ? QStringLiteral(".") : QString::fromLocal8Bit(d);
+    return QStringLiteral(KFD_SOURCE_DIR);
+}
+
+QString BuildDir() {
+    return QStringLiteral(KFD_BUILD_DIR);
 }

@@ -24,5 +24,6 @@ private:
     QTemporaryDir FDir;
 };
 
-// The repository's source folder (tests get it from the environment).
+// The repository's source folder and the build tree.
 QString SourceDir();
+QString BuildDir();
