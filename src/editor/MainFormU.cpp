@@ -460,14 +460,3 @@ void TMainForm::Image1MouseUp(QMouseEvent*) {}
 void TMainForm::ScrollBox1MouseMove(QMouseEvent*) {}
 void TMainForm::UndoBtnClick() {}
 void TMainForm::FilterEditChange() {}
-void TMainForm::SaveBtnClick() {
-    SaveConfig();
-}
-void TMainForm::SaveConfig() {}
-void TMainForm::SelectConfig() {}
-void TMainForm::ClearBtnClick() {}
-void TMainForm::EditConfigBtnClick() {}
-bool TMainForm::FileHasChanged() {
-    return false;
-}
-void TMainForm::CheckFileTimerTimer() {}

@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -122,6 +123,10 @@ void QtPlatform::ShellOpen(const QString& path) {
 
 bool QtPlatform::GetFileTimes(const QString& path, FileTimes& times) {
     times = {};
+    if (!QFileInfo(path).isFile()) {
+        errno = QFileInfo::exists(path) ? EISDIR : ENOENT;
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;

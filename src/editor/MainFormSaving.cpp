@@ -1,0 +1,168 @@
+// Saving the layout and recording the form in the catalogue, clearing,
+// editing the layout file outside, and the watch on its file.
+#include "editor/MainFormU.h"
+
+#include "catalogue/CatalogueFiles.h"
+#include "catalogue/ConfigSelectU.h"
+#include "editor/Folders.h"
+#include "localisation/GNUGetTextU.h"
+#include "platform/FileTime.h"
+#include "platform/Platform.h"
+#include "support/DebugLog.h"
+#include "support/Exception.h"
+#include "support/InfoBox2U.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Message lines pass through the catalogue one by one, then are joined.
+QString TranslatedLines(std::initializer_list<const char*> lines) {
+    QStringList out;
+    for (const char* l : lines)
+        out << GnuGettext::gettext(QString::fromUtf8(l));
+    return out.join(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+void TMainForm::SaveBtnClick() {
+    SaveConfig();
+}
+
+void TMainForm::SaveConfig() {
+    try {
+        CheckFileTimer->stop();
+        try {
+            if (CFGFilename.isEmpty())
+                throw Exception(QStringLiteral("No form image is loaded."));
+            WriteTextLines(CFGFilename, ConfigList, ConfigEncoding);
+            if (QFile::exists(CFGFilename)) {
+                FileTimes times;
+                if (!CurrentPlatform().GetFileTimes(CFGFilename, times))
+                    DebugLog(QStringLiteral("GetFiletimes failed"), 0);
+                LastFileTime = times.LastWrite;
+                EditConfigBtn->setEnabled(true);
+            }
+        } catch (...) {
+            CheckFileTimer->start(); // the watch runs again also after a failed write
+            throw;
+        }
+        CheckFileTimer->start();
+        ConfigHasChanged = false;
+
+        const TDralForm* r = FormCatalogue ? FormCatalogue->GetForm(AliasName) : nullptr;
+        if (r && !r->FileName.isEmpty()) {
+            const QString key = r->KeyName, fileName = r->FileName;
+            if (CustomAliasIni)
+                CustomAliasIni->WriteString(CurrentCountry, key, fileName);
+            SaveCustomAliasInifile();
+            ShowNotice(QStringLiteral("Form saved as \"%1\" under Key \"%2\"").arg(fileName, key),
+                       3000, 0, 0, clBlue);
+        } else {
+            CurrentPlatform().Beep(BeepQuestion);
+            CurrentPlatform().MessageBox(
+                BoxKind::Confirmation, QCoreApplication::applicationName(),
+                TranslatedLines({"The Form is not yet available in the Configuration file.",
+                                 "Please select which Kestrova Form this from the list,",
+                                 "or make a NEW entry for this Form."}),
+                BtnOk, BtnOk);
+            SelectConfig();
+        }
+    } catch (const std::exception& e) {
+        const QString message = ExceptionMessage(e);
+        DebugLog(QStringLiteral("Error saving Config file: %1%2/%3.cfg : %4")
+                     .arg(FormsFolder, CurrentCountry, AliasName, message),
+                 0);
+        PlainBox(QStringLiteral("Error saving Config file: %1.cfg ; %2").arg(AliasName, message));
+    }
+}
+
+void TMainForm::SelectConfig() {
+    if (!ConfigSelectForm)
+        return;
+    ConfigSelectForm->FAliasFilename = AliasName;
+    ConfigSelectForm->exec();
+}
+
+void TMainForm::ClearBtnClick() {
+    CurrentPlatform().Beep(BeepQuestion);
+    if (!ConfirmBox(QStringLiteral("Are you sure you want to clear the current configuration?"),
+                    BtnNo))
+        return;
+    ConfigList.clear();
+    try {
+        if (QFile::exists(CFGFilename))
+            QFile::remove(CFGFilename);
+    } catch (const std::exception& e) {
+        PlainBox(QStringLiteral("Error deleting config file: ") + ExceptionMessage(e));
+    }
+    LoadFiles();
+}
+
+void TMainForm::EditConfigBtnClick() {
+    if (!QFileInfo(CFGFilename).isFile())
+        return;
+    try {
+        CurrentPlatform().ShellOpen(CFGFilename);
+        EditInProgress = true;
+    } catch (const std::exception& e) {
+        EditInProgress = true;
+        DebugLog(QStringLiteral(" EditConfig: ") + ExceptionMessage(e), 0);
+    }
+}
+
+bool TMainForm::FileHasChanged() {
+    try {
+        if (!QFile::exists(CFGFilename))
+            return false;
+        FileTimes times;
+        errno = 0;
+        if (!CurrentPlatform().GetFileTimes(CFGFilename, times)) {
+            const int code = errno;
+            DebugLog(QStringLiteral("GetFiletimes failed"), 0);
+            if (code != 0)
+                DebugLog(QStringLiteral("FileHasChanged: ") +
+                             QString::fromLocal8Bit(std::strerror(code)),
+                         0);
+        }
+        CurrentFileTime = times.LastWrite;
+        return LaterToTheMillisecond(CurrentFileTime, LastFileTime);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("FileHasChanged: ") + ExceptionMessage(e), 0);
+        return false;
+    }
+}
+
+void TMainForm::CheckFileTimerTimer() {
+    if (!FileHasChanged())
+        return;
+    if (EditInProgress) {
+        EditInProgress = false;
+        // Placements made in the window since the last save are not thrown
+        // away without asking.
+        if (!ConfigHasChanged) {
+            LoadFiles();
+            return;
+        }
+    }
+    CheckFileTimer->stop();
+    CurrentPlatform().Beep(BeepQuestion);
+    if (ConfirmBox(TranslatedLines({"The Form's Configuration file has changed on Disk.",
+                                    "If you Reload from Disk, any change you have made since last "
+                                    "Save will be lost.",
+                                    "Reload the Form from disk?"}),
+                   BtnYes)) {
+        LoadFiles();
+    } else {
+        LastFileTime = CurrentFileTime;
+        CheckFileTimer->start();
+    }
+}
