@@ -11,7 +11,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 
 
 class XServer:
-    def __init__(self, size="1600x1000x24"):
+    def __init__(self, size="1920x1080x24"):
         self.size = size
         self.proc = None
         self.display = None

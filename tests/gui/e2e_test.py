@@ -1,0 +1,169 @@
+"""Works the real designer as a person would: real X input in a real X server,
+controls found by their visible text. Loads a known form, places one key by a
+click and one as a box, saves; then saves an unknown image under a new custom
+key through the selection dialog."""
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+import atspi
+import xsession
+
+PROGRAM = sys.argv[1]
+SHOT = sys.argv[2] if len(sys.argv) > 2 else os.path.join(os.getcwd(), "laid-out-form.png")
+failures = []
+
+
+def check(cond, what):
+    print(("ok   " if cond else "FAIL ") + what, flush=True)
+    if not cond:
+        failures.append(what)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+class Person:
+    def __init__(self, x):
+        self.x = x
+
+    def move(self, px, py):
+        self.x.xdotool("mousemove", "--sync", str(px), str(py))
+        time.sleep(0.05)
+
+    def click(self, node, button=1):
+        px, py = atspi.centre(node)
+        self.move(px, py)
+        self.x.xdotool("click", str(button))
+        time.sleep(0.3)
+
+    def click_at(self, px, py, button=1):
+        self.move(px, py)
+        self.x.xdotool("click", str(button))
+        time.sleep(0.3)
+
+    def drag(self, x0, y0, x1, y1, button):
+        self.move(x0, y0)
+        self.x.xdotool("mousedown", str(button))
+        steps = 8
+        for i in range(1, steps + 1):
+            self.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+        self.x.xdotool("mouseup", str(button))
+        time.sleep(0.3)
+
+    def type(self, text):
+        self.x.xdotool("type", "--delay", "20", text)
+
+    def key(self, *keys):
+        self.x.xdotool("key", *keys)
+        time.sleep(0.2)
+
+
+def open_image(person, app, path):
+    person.click(atspi.find(app, "Load Image", "push button"))
+    dialog = atspi.find(app, role="dialog", timeout=15)
+    # Without a window manager the keyboard follows the pointer.
+    dx, dy, dw, dh = atspi.rect(dialog)
+    person.move(dx + dw // 2, dy + 10)
+    time.sleep(0.3)
+    person.type(path)
+    time.sleep(0.5)
+    person.key("Return")
+    for _ in range(20):  # the name field's completer may take the first Return
+        time.sleep(0.3)
+        try:
+            atspi.find(app, role="dialog", timeout=0.1)
+        except RuntimeError:
+            return True
+        person.key("Return")
+    return False
+
+
+def run():
+    home = xsession.seeded_profile()
+    forms = xsession.forms_folder(home)
+    nz = os.path.join(forms, "New Zealand")
+    shutil.copy(os.path.join(nz, "Example Form.png"), os.path.join(nz, "My Scan.png"))
+    try:
+        with xsession.XServer() as x:
+            env = x.env(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **xsession.profile_env(home))
+            bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env)
+            time.sleep(1)
+            app_proc = subprocess.Popen([PROGRAM], env=env)
+            try:
+                session(x, home, forms, nz)
+            finally:
+                if app_proc.poll() is None:
+                    app_proc.kill()
+                bus.kill()
+    finally:
+        xsession.remove(home)
+
+
+def session(x, home, forms, nz):
+    app = atspi.application("Kestrova Form Designer")
+    person = Person(x)
+    main = atspi.find(app, "Kestrova Form Designer v2.2", "frame", timeout=30)
+    check(main is not None, "the main window shows")
+
+    # 1. A form the catalogue knows.
+    check(open_image(person, app, os.path.join(nz, "Example Form.png")), "the file dialog opens the form")
+    time.sleep(1)
+    main = atspi.find(app, "Kestrova Form Designer v2.2", "frame")
+    mx, my, mw, mh = atspi.rect(main)
+    # The image area starts 2 pixels right of the window's left edge and 21
+    # below its top (toolbar and border).
+    ix, iy = mx + 2, my + 21
+
+    person.click(atspi.find(app, "Surname,Family name of the person", "list item"))
+    person.move(ix + 100, iy + 255)
+    person.move(ix + 102, iy + 258)
+    person.click_at(ix + 102, iy + 258)
+    person.click(atspi.find(app, "Notes,Free notes", "list item"))
+    person.drag(ix + 100, iy + 645, ix + 700, iy + 900, 3)
+    person.move(ix + 400, iy + 400)
+    x.screenshot(x.find_window("Kestrova Form Designer"), SHOT)
+
+    person.click(atspi.find(app, "Save Config", "push button"))
+    time.sleep(0.5)
+    cfg = os.path.join(nz, "Example Form.cfg")
+    check(os.path.exists(cfg), "the layout file is written")
+    if os.path.exists(cfg):
+        lines = read(cfg).decode("cp1252").split("\r\n")
+        check(lines == ["Surname,115,252", "Notes,113,639,587,261", ""],
+              f"the layout file holds the click and the box: {lines}")
+    try:
+        atspi.find(app, "X", "push button", timeout=3)  # the notice's close button
+        shown = True
+    except RuntimeError:
+        shown = False
+    check(shown, "the notice appears")
+    custom = read(os.path.join(forms, "CustomFormAliases.ini")).decode("cp1252")
+    check("ExampleForm=Example Form" in custom, "the user's catalogue holds the form's line")
+
+    # 2. An image the catalogue does not know: saved under a new custom key.
+    check(open_image(person, app, os.path.join(nz, "My Scan.png")), "the file dialog opens the unknown image")
+    time.sleep(1)
+    person.click(atspi.find(app, "Phone,Home or mobile number", "list item"))
+    person.click_at(ix + 650, iy + 358)
+    person.click(atspi.find(app, "Save Config", "push button"))
+    message = atspi.find(app, "The Form is not yet available in the Configuration file.", startswith=True,
+                         timeout=10)
+    check(message is not None, "the three-line message appears")
+    person.click(atspi.find(app, "OK", "push button"))
+    select = atspi.find(app, "Select Config", "dialog", timeout=10)
+    person.click(atspi.find(select, "New Config", "push button"))
+    time.sleep(0.5)
+    custom = read(os.path.join(forms, "CustomFormAliases.ini")).decode("cp1252")
+    check("CustomForm-0=My Scan" in custom, "the unknown image is saved under CustomForm-0")
+    check(read(os.path.join(nz, "My Scan.cfg")).decode("cp1252") == "Phone,663,352\r\n",
+          "its layout file holds the placement")
+
+
+run()
+print("e2e: %d failed" % len(failures))
+sys.exit(1 if failures else 0)
