@@ -5,6 +5,7 @@
 #include "catalogue/CustomKeys.h"
 #include "editor/Folders.h"
 #include "localisation/GNUGetTextU.h"
+#include "localisation/TranslatedLines.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
 #include "support/GeneralError.h"
@@ -22,13 +23,6 @@
 TConfigSelectForm* ConfigSelectForm = nullptr;
 
 namespace {
-
-QString Lines(std::initializer_list<const char*> lines) {
-    QStringList out;
-    for (const char* l : lines)
-        out << GnuGettext::gettext(QString::fromUtf8(l));
-    return out.join(QStringLiteral("\r\n"));
-}
 
 void ShowSavedNotice(const QString& fileName, const QString& keyName) {
     ShowNotice(QStringLiteral("Form saved as \"%1\" under key \"%2\"").arg(fileName, keyName), 3000,
@@ -98,10 +92,11 @@ void TConfigSelectForm::FormShow() {
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
     }
-    NewBtn->setToolTip(Lines({"Make a Customized Configuration for this Form",
-                              "You will then be able to Print the Form from Kestrova,",
-                              "but you can NOT print it _directly_ from any of the",
-                              "pre-programmed existing Forms (like \"Missing Person Summary\""}));
+    NewBtn->setToolTip(
+        TranslatedLines({"Make a Customized Configuration for this Form",
+                         "You will then be able to Print the Form from Kestrova,",
+                         "but you can NOT print it _directly_ from any of the",
+                         "pre-programmed existing Forms (like \"Missing Person Summary\""}));
     SaveBtn->setEnabled(false);
     SaveBtn->setToolTip(
         GnuGettext::gettext(QStringLiteral("Save the Form under one of the above existing Keys")));
@@ -152,9 +147,10 @@ void TConfigSelectForm::CheckListBox1ClickCheck(QListWidgetItem* toggled) {
 bool TConfigSelectForm::ConfirmOverwrite() {
     DebugLog(QStringLiteral("ConfigSelectForm.Save: Filename already exists... Overwrite?"), 0);
     CurrentPlatform().Beep(BeepQuestion);
-    return ConfirmBox(Lines({"This Key has already a Form associated with it!",
-                             "Are you sure you want to overwrite it with this new Form?"}),
-                      BtnNo);
+    return ConfirmBox(
+        TranslatedLines({"This Key has already a Form associated with it!",
+                         "Are you sure you want to overwrite it with this new Form?"}),
+        BtnNo);
 }
 
 void TConfigSelectForm::SaveAssignment(const QString& key) {

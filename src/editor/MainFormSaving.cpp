@@ -6,6 +6,7 @@
 #include "catalogue/ConfigSelectU.h"
 #include "editor/Folders.h"
 #include "localisation/GNUGetTextU.h"
+#include "localisation/TranslatedLines.h"
 #include "platform/FileTime.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
@@ -20,18 +21,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-namespace {
-
-// Message lines pass through the catalogue one by one, then are joined.
-QString TranslatedLines(std::initializer_list<const char*> lines) {
-    QStringList out;
-    for (const char* l : lines)
-        out << GnuGettext::gettext(QString::fromUtf8(l));
-    return out.join(QStringLiteral("\r\n"));
-}
-
-} // namespace
 
 void TMainForm::SaveBtnClick() {
     SaveConfig();

@@ -6,6 +6,7 @@
 #include "editor/Folders.h"
 #include "editor/MainFormU.h"
 #include "editor/TextFile.h"
+#include "editor/Windows.h"
 #include "support/DebugLog.h"
 #include "support/DebugU.h"
 #include "support/HelpU.h"
@@ -29,29 +30,11 @@ SpineFixture::SpineFixture(bool seedDemo) {
     KestrovaAliasIni.reset();
     CustomAliasIni.reset();
     FormCatalogue.reset();
-    Main = new TMainForm;
-    DebugForm = new TDebugForm;
-    CountryForm = new TCountryForm;
-    ConfigSelectForm = new TConfigSelectForm;
-    InfoForm2 = new TInfoForm2;
-    ICONForm = new TICONForm;
-    HelpForm = new THelpForm;
+    Main = CreateWindows();
 }
 
 SpineFixture::~SpineFixture() {
-    delete Main;
-    delete ConfigSelectForm;
-    ConfigSelectForm = nullptr;
-    delete CountryForm;
-    CountryForm = nullptr;
-    delete HelpForm;
-    HelpForm = nullptr;
-    delete ICONForm;
-    ICONForm = nullptr;
-    delete InfoForm2;
-    InfoForm2 = nullptr;
-    delete DebugForm;
-    DebugForm = nullptr;
+    DestroyWindows(Main);
     DebugLogFilename.clear();
     ResetTerminationRequest();
 }
