@@ -101,10 +101,7 @@ void TConfigSelectForm::FormShow() {
     SaveBtn->setToolTip(
         GnuGettext::gettext(QStringLiteral("Save the Form under one of the above existing Keys")));
 
-    LoadCustomAliasInifile([] {
-        if (CountryForm)
-            CountryForm->exec();
-    });
+    LoadCustomAliasInifile(ShowCountryDialog);
 
     FFilling = true;
     CheckListBox1->clear();

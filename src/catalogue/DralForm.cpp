@@ -23,10 +23,15 @@ TDralForm* TDralFormList::GetRecord(int index) const {
 void TDralFormList::SetRecord(int index, std::unique_ptr<TDralForm> value) {
     if (index < 0 || index >= Count())
         throw Exception(QStringLiteral("List index out of bounds (%1)").arg(index));
+    if (!value)
+        throw Exception(QStringLiteral("A catalogue record cannot be empty."));
     FItems[size_t(index)] = std::move(value);
 }
 
 TDralForm* TDralFormList::Add(std::unique_ptr<TDralForm> value) {
+    // The searches read every record, so the list never holds a null one.
+    if (!value)
+        throw Exception(QStringLiteral("A catalogue record cannot be empty."));
     FItems.push_back(std::move(value));
     return FItems.back().get();
 }

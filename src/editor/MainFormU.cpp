@@ -1,6 +1,7 @@
 #include "editor/MainFormU.h"
 
 #include "catalogue/CatalogueFiles.h"
+#include "catalogue/CountryU.h"
 #include "editor/Folders.h"
 #include "editor/ImageControl.h"
 #include "editor/LayoutFile.h"
@@ -272,46 +273,15 @@ void TMainForm::Init() {
 
     DeleteOldversion();
 
-    KestrovaAliasIniPath = FormsFolder + QStringLiteral("KestrovaFormAliases.ini");
-    if (!KestrovaAliasIni) {
-        try {
-            KestrovaAliasIni = std::make_unique<TIniDocument>(KestrovaAliasIniPath);
-        } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("Init: KestrovaAliasIniFile: ") + ExceptionMessage(e), 0);
-        }
-    }
-    CustomAliasIniPath = FormsFolder + QStringLiteral("CustomFormAliases.ini");
-    if (!CustomAliasIni) {
-        try {
-            CustomAliasIni = std::make_unique<TIniDocument>(CustomAliasIniPath);
-        } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("Init: CustomAliasIniFile: ") + ExceptionMessage(e), 0);
-        }
-    }
+    OpenCatalogueFiles();
 
     LoadKestrovaInifile();
     DebugLog(QStringLiteral("Using language ") + CurrentLanguage, 4);
     GnuGettext::UseLanguage(CurrentLanguage);
     LoadLanguage();
 
-    if (QFile::exists(CustomAliasIniPath)) {
-        DebugLog(QStringLiteral("Init: CustomAliasInifile exists, loading..."), 3);
-        LoadCustomAliasInifile();
-        LoadKestrovaAliasInifile();
-    } else {
-        DebugLog(
-            QStringLiteral("Init: CustomAliasInifile does NOT exist, copying Kestrova version..."),
-            3);
-        try {
-            QFile::copy(KestrovaAliasIniPath, CustomAliasIniPath);
-            CustomAliasIni = std::make_unique<TIniDocument>(CustomAliasIniPath);
-            LoadCustomAliasInifile();
-        } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("Init: CopyFile: ") + ExceptionMessage(e), 0);
-            RequestTermination();
-            return;
-        }
-    }
+    if (!LoadCatalogues(ShowCountryDialog))
+        return;
 
     SaveBtn->setEnabled(false);
     LoadMasterFile();
@@ -407,18 +377,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Catalogue and settings -------------------------------------------------
 
-void TMainForm::ShowCountryDialog() {
-    CountryBtnClick();
-}
-
 void TMainForm::LoadKestrovaInifile() {
     ::LoadKestrovaInifile();
 }
 void TMainForm::LoadCustomAliasInifile() {
-    ::LoadCustomAliasInifile([this] { ShowCountryDialog(); });
+    ::LoadCustomAliasInifile(ShowCountryDialog);
 }
 void TMainForm::LoadKestrovaAliasInifile() {
-    ::LoadKestrovaAliasInifile([this] { ShowCountryDialog(); });
+    ::LoadKestrovaAliasInifile(ShowCountryDialog);
 }
 void TMainForm::SaveCountry() {
     ::SaveCountry();
@@ -430,7 +396,7 @@ void TMainForm::SaveCustomAliasInifile() {
 // ---- Toolbar ----------------------------------------------------------------
 
 void TMainForm::CountryBtnClick() {
-    // The country dialog is built with the catalogue.
+    ShowCountryDialog();
 }
 
 void TMainForm::ToolButton5Click() {

@@ -126,7 +126,6 @@ protected:
 
 private:
     void BuildControls();
-    void ShowCountryDialog();
     bool FInitDone = false;
 };
 

@@ -14,7 +14,26 @@
 #include "support/InfoBox2U.h"
 #include "support/Termination.h"
 
+#include <QDialog>
+#include <QEvent>
 #include <QFile>
+#include <QTimer>
+
+DialogScript::DialogScript(QDialog* dialog) : FDialog(dialog) {
+    Action = [](QDialog* d) { d->reject(); };
+    dialog->installEventFilter(this);
+}
+
+bool DialogScript::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FDialog && event->type() == QEvent::Show) {
+        ++Shown;
+        QTimer::singleShot(0, FDialog, [this] {
+            if (FDialog->isVisible())
+                Action(FDialog);
+        });
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 SpineFixture::SpineFixture(bool seedDemo) {
     if (seedDemo)
@@ -31,9 +50,13 @@ SpineFixture::SpineFixture(bool seedDemo) {
     CustomAliasIni.reset();
     FormCatalogue.reset();
     Main = CreateWindows();
+    CountryDialog = std::make_unique<DialogScript>(CountryForm);
+    SelectionDialog = std::make_unique<DialogScript>(ConfigSelectForm);
 }
 
 SpineFixture::~SpineFixture() {
+    CountryDialog.reset();
+    SelectionDialog.reset();
     DestroyWindows(Main);
     DebugLogFilename.clear();
     ResetTerminationRequest();

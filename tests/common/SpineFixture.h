@@ -3,8 +3,28 @@
 #include "common/FakePlatform.h"
 #include "common/TempProfile.h"
 
+#include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
+
+class QDialog;
+
+// Answers a modal dialog of the program as soon as it shows: the test's
+// action runs from the dialog's own event loop.
+class DialogScript : public QObject {
+public:
+    explicit DialogScript(QDialog* dialog);
+    // Default: cancel, as a person closing the dialog would.
+    std::function<void(QDialog*)> Action;
+    int Shown = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QDialog* FDialog;
+};
 
 class TMainForm;
 
@@ -22,4 +42,6 @@ public:
     TempProfile Profile;
     ScopedFakePlatform Platform;
     TMainForm* Main = nullptr;
+    std::unique_ptr<DialogScript> CountryDialog;
+    std::unique_ptr<DialogScript> SelectionDialog;
 };

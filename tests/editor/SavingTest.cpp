@@ -5,6 +5,7 @@
 #include "editor/Folders.h"
 #include "editor/MainFormU.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QTimer>
@@ -28,11 +29,11 @@ protected:
     }
     // Closes the selection dialog as soon as it is shown, noting that it was.
     void CloseSelectionDialogWhenShown() {
-        QTimer::singleShot(0, [this] {
-            DialogShown = ConfigSelectForm->isVisible();
+        F.SelectionDialog->Action = [this](QDialog* d) {
+            DialogShown = true;
             ShownFor = ConfigSelectForm->FAliasFilename;
-            ConfigSelectForm->reject();
-        });
+            d->reject();
+        };
     }
     SpineFixture F;
     TMainForm* M = nullptr;
