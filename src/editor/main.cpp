@@ -11,6 +11,8 @@
 #include <QScreen>
 
 int main(int argc, char** argv) {
+    // The localisation runtime starts before any window exists and ends last.
+    GnuGettext::TRuntimeGuard localisation;
     GnuGettext::TP_GlobalIgnoreClassProperty(&TWebBrowser::staticMetaObject,
                                              QStringLiteral("StatusText"));
 

@@ -1,14 +1,95 @@
 #include "localisation/GNUGetTextU.h"
 
-// Placeholder until the catalogue runtime is built: texts pass unchanged.
+#include "localisation/FileLocator.h"
+#include "localisation/GnuGettextInstance.h"
+
+#include <QFileInfo>
+
 namespace GnuGettext {
+
+namespace {
+QString RunningProgramPath() {
+    // Readable before any application object exists.
+    const QString target = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return target;
+}
+} // namespace
+
+void StartRuntime(const QString& programFile) {
+    if (DefaultTranslator)
+        return;
+    ProgramFilePath =
+        programFile.isEmpty() ? RunningProgramPath() : QFileInfo(programFile).absoluteFilePath();
+    CatalogueLocator = new TFileLocator(ProgramFilePath);
+    CatalogueLocator->Analyze();
+    ResourceDomainsLock = new std::shared_mutex;
+    ResourceDomains = new QStringList{QStringLiteral("default")};
+    ComponentDomainsLock = new std::shared_mutex;
+    ComponentDomains = new QStringList{QStringLiteral("default")};
+    DefaultTranslator = new TGnuGettextInstance(*CatalogueLocator);
+    // The routing of Qt's built-in texts through the catalogues hooks in here
+    // once resource-string translation exists.
+}
+
+void StopRuntime() {
+    if (!DefaultTranslator)
+        return;
+    delete DefaultTranslator;
+    DefaultTranslator = nullptr;
+    delete ResourceDomainsLock;
+    ResourceDomainsLock = nullptr;
+    delete ResourceDomains;
+    ResourceDomains = nullptr;
+    delete ComponentDomainsLock;
+    ComponentDomainsLock = nullptr;
+    delete ComponentDomains;
+    ComponentDomains = nullptr;
+    delete CatalogueLocator;
+    CatalogueLocator = nullptr;
+    ProgramFilePath.clear();
+}
+
+bool RuntimeStarted() {
+    return DefaultTranslator != nullptr;
+}
+
 QString gettext(const QString& msgId) {
-    return msgId;
+    return DefaultTranslator ? DefaultTranslator->gettext(msgId) : msgId;
 }
-QString dgettext(const QString&, const QString& msgId) {
-    return msgId;
+
+QString dgettext(const QString& domain, const QString& msgId) {
+    return DefaultTranslator ? DefaultTranslator->dgettext(domain, msgId) : msgId;
 }
-void UseLanguage(const QString&) {}
-void TranslateComponent(QObject*, const QString&) {}
-void TP_GlobalIgnoreClassProperty(const QMetaObject*, const QString&) {}
+
+QString ngettext(const QString& singular, const QString& plural, qint32 number) {
+    if (DefaultTranslator)
+        return DefaultTranslator->ngettext(singular, plural, number);
+    return GetPluralForm2EN(number) == 0 ? singular : plural;
+}
+
+QString dngettext(const QString& domain, const QString& singular, const QString& plural,
+                  qint32 number) {
+    if (DefaultTranslator)
+        return DefaultTranslator->dngettext(domain, singular, plural, number);
+    return GetPluralForm2EN(number) == 0 ? singular : plural;
+}
+
+void UseLanguage(const QString& languageCode) {
+    if (DefaultTranslator)
+        DefaultTranslator->UseLanguage(languageCode);
+}
+
+QString GetCurrentLanguage() {
+    return DefaultTranslator ? DefaultTranslator->GetCurrentLanguage() : QString();
+}
+
+void TranslateComponent(QObject*, const QString&) {
+    // Window-text translation is not built yet: windows keep their design texts.
+}
+
+void TP_GlobalIgnoreClassProperty(const QMetaObject* ignClass, const QString& propertyName) {
+    if (DefaultTranslator)
+        DefaultTranslator->TP_GlobalIgnoreClassProperty(ignClass, propertyName);
+}
+
 } // namespace GnuGettext

@@ -9,6 +9,10 @@ std::function<void(const QString&)>& WindowSink() {
     static std::function<void(const QString&)> sink;
     return sink;
 }
+std::function<void(const QString&)>& LineSink() {
+    static std::function<void(const QString&)> sink;
+    return sink;
+}
 } // namespace
 
 QString DebugLogPrefix(int level) {
@@ -31,6 +35,12 @@ QString DebugLogPrefix(int level) {
 }
 
 void DebugLog(const QString& text, int level) {
+    if (auto& sink = LineSink()) {
+        try {
+            sink(DebugLogPrefix(level) + text);
+        } catch (...) {
+        }
+    }
     if (DebugLogFilename.isEmpty())
         return;
     const QString line = DebugLogPrefix(level) + text;
@@ -53,4 +63,8 @@ void DebugLog(const QString& text, int level) {
 
 void SetDebugLogWindowSink(std::function<void(const QString&)> sink) {
     WindowSink() = std::move(sink);
+}
+
+void SetDebugLogLineSink(std::function<void(const QString&)> sink) {
+    LineSink() = std::move(sink);
 }

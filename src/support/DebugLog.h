@@ -17,3 +17,7 @@ void DebugLog(const QString& text, int level);
 
 // Receives the window's copy of every line (the debug window sets it when created).
 void SetDebugLogWindowSink(std::function<void(const QString&)> sink);
+
+// Receives every line with its level prefix, also while no log file is named
+// (command-line tools and tests set it). An empty function removes it.
+void SetDebugLogLineSink(std::function<void(const QString&)> sink);

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+#include <shared_mutex>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class QObject;
+struct QMetaObject;
+
+namespace GnuGettext {
+
+class TFileLocator;
+class TMoFile;
+
+// From a count to the index of its plural form (0 for the first form).
+using TGetPluralForm = int (*)(qint32 Number);
+// The rule of a language code, chosen by its first two letters (pt_BR by the whole code).
+TGetPluralForm PluralRuleFor(const QString& languageCode);
+// The rule of English and German, and of every language without one of its own.
+int GetPluralForm2EN(qint32 Number);
+
+// The user's language and country from the platform locale ("de_DE"), else "C".
+QString SystemLanguageCode();
+
+// CRs removed, and a CR put before every LF that lacks one: the line-break
+// rules of every text that passes the service.
+QByteArray StripCarriageReturns(const QByteArray& text);
+QByteArray RestoreLineBreaks(const QByteArray& text);
+
+class IGnuGettextInstanceWhenNewLanguageListener {
+public:
+    virtual ~IGnuGettextInstanceWhenNewLanguageListener() = default;
+    virtual void LanguageChanged(const QString& languageCode) = 0;
+};
+using TLanguageListenerRef = std::shared_ptr<IGnuGettextInstanceWhenNewLanguageListener>;
+
+// Window-text translation settings for one class and its descendants.
+using TTranslator = std::function<void(QObject*)>;
+struct TClassMode {
+    const QMetaObject* HClass = nullptr;
+    TTranslator SpecialHandler;
+    QStringList PropertiesToIgnore; // upper case, sorted; empty (and no handler): whole class
+};
+
+// One text domain, bound to a folder of catalogues or to one catalogue file.
+class TDomain {
+public:
+    explicit TDomain(TFileLocator& locator);
+    ~TDomain();
+    TDomain(const TDomain&) = delete;
+    TDomain& operator=(const TDomain&) = delete;
+
+    QString Domain;
+    QString vDirectory;       // with a trailing delimiter; empty while bound to a file
+    QString SpecificFilename; // empty while bound to a folder
+    QString curlang;
+    // Cleared for the rest of the run when the catalogue does not declare UTF-8.
+    bool Enabled = true;
+
+    void SetLanguageCode(const QString& code);
+    void SetFilename(const QString& fileName);
+    void AssignDirectory(const QString& directory);
+
+    // UTF-8 key in, UTF-8 translation (or the key) out. May raise EGGIOError.
+    QByteArray gettext(const QByteArray& key);
+    // The same without copying; the view lives until the binding or language changes.
+    std::string_view Lookup(std::string_view key);
+
+    QString GetTranslationProperty(const QString& propertyName);
+    void GetListOfLanguages(QStringList& list);
+
+    TMoFile* Catalogue() const { return mofile; }
+    bool OpenHasFailedBefore() const { return FOpenHasFailedBefore; }
+
+private:
+    void OpenCatalogue();
+    void ReleaseCatalogue();
+    bool Exists(const QString& fileName) const;
+
+    TFileLocator& FLocator;
+    TMoFile* mofile = nullptr;
+    bool FOpenHasFailedBefore = false;
+};
+
+// The translator: named domains, the current language and its plural rule.
+class TGnuGettextInstance {
+public:
+    // Over the runtime's CatalogueLocator (raises EGGProgrammingError before start-up).
+    TGnuGettextInstance();
+    explicit TGnuGettextInstance(TFileLocator& locator);
+    virtual ~TGnuGettextInstance();
+    TGnuGettextInstance(const TGnuGettextInstance&) = delete;
+    TGnuGettextInstance& operator=(const TGnuGettextInstance&) = delete;
+
+    // While false, every lookup returns its text unchanged.
+    bool Enabled = true;
+
+    virtual QString gettext(const QString& MsgId);
+    virtual QString ngettext(const QString& Singular, const QString& Plural, qint32 Number);
+    virtual QString dgettext(const QString& Domain, const QString& MsgId);
+    virtual QString dngettext(const QString& Domain, const QString& Singular, const QString& Plural,
+                              qint32 Number);
+    virtual void NotifyLanguageListeners(const QString& LanguageCode);
+    virtual void AfterTextDomainChange(const QString& Domain);
+    virtual void AfterDomainDirectoryChange(const QString& Domain, const QString& Directory);
+
+    // The same as the forms without the suffix; extraction tools skip them.
+    QString gettext_NoExtract(const QString& MsgId) { return gettext(MsgId); }
+    QString dgettext_NoExtract(const QString& Domain, const QString& MsgId) {
+        return dgettext(Domain, MsgId);
+    }
+    QString ngettext_NoExtract(const QString& Singular, const QString& Plural, qint32 Number) {
+        return ngettext(Singular, Plural, Number);
+    }
+    QString dngettext_NoExtract(const QString& Domain, const QString& Singular,
+                                const QString& Plural, qint32 Number) {
+        return dngettext(Domain, Singular, Plural, Number);
+    }
+    // Only marks a text for extraction.
+    QString gettext_NoOp(const QString& MsgId) { return MsgId; }
+
+    void textdomain(const QString& Domain);
+    QString getcurrenttextdomain() const { return curmsgdomain; }
+    void bindtextdomain(const QString& Domain, const QString& Directory);
+    void bindtextdomainToFile(const QString& Domain, const QString& FileName);
+    void UseLanguage(const QString& LanguageCode);
+    QString GetCurrentLanguage() const { return curlang; }
+    void RegisterWhenNewLanguageListener(const TLanguageListenerRef& Listener);
+    void UnregisterWhenNewLanguageListener(const TLanguageListenerRef& Listener);
+    QString GetTranslationProperty(const QString& PropertyName);
+    QString GetTranslatorNameAndEmail();
+    void GetListOfLanguages(const QString& Domain, QStringList& List);
+    // The runtime has no log file of its own: its lines go to the program's debug log.
+    void DebugLogToFile(const QString&, bool) {}
+    void DebugLogPause(bool) {}
+
+    // Window-text translation: run-wide exclusion of a class's property.
+    void TP_GlobalIgnoreClassProperty(const QMetaObject* IgnClass, const QString& PropertyName);
+    const std::vector<TClassMode>& TP_GlobalClassHandling() const {
+        return FTP_GlobalClassHandling;
+    }
+
+    TGetPluralForm CurrentPluralRule() const { return curGetPluralForm; }
+    QString DefaultDomainDirectory() const { return FDefaultDomainDirectory; }
+    // The domain registered under Name (ignoring case), or null.
+    TDomain* FindDomain(const QString& Name) const;
+
+private:
+    TDomain& FindOrCreateDomain(const QString& Name);
+
+    TFileLocator& FLocator;
+    QString curlang;
+    TGetPluralForm curGetPluralForm = GetPluralForm2EN;
+    QString curmsgdomain = QStringLiteral("default");
+    QString FDefaultDomainDirectory;
+    std::vector<std::pair<QString, std::unique_ptr<TDomain>>> domainlist;
+    std::vector<TLanguageListenerRef> fWhenNewLanguageListeners;
+    // State of window-text translation.
+    QStringList TP_IgnoreList;
+    std::vector<TClassMode> TP_ClassHandling;
+    std::vector<TClassMode> FTP_GlobalClassHandling;
+    void* TP_Retranslator = nullptr;
+};
+
+// The runtime's process-wide objects, alive between StartRuntime and StopRuntime.
+extern QString ProgramFilePath;
+extern TFileLocator* CatalogueLocator;
+extern QStringList* ResourceDomains;
+extern std::shared_mutex* ResourceDomainsLock;
+extern QStringList* ComponentDomains;
+extern std::shared_mutex* ComponentDomainsLock;
+extern TGnuGettextInstance* DefaultTranslator;
+
+} // namespace GnuGettext

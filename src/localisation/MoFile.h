@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace GnuGettext {
+
+// One open GNU gettext MO catalogue, read-only after construction. Every
+// header word, table and string is checked against the catalogue's size when
+// it is opened, so no lookup can read outside its bytes.
+class TMoFile {
+public:
+    // Opens the catalogue whose bytes start at Offset in FileName and run for
+    // Size bytes (0: to the end of the file). Raises EGGIOError on failure.
+    TMoFile(const QString& fileName, qint64 offset, qint64 size, bool useMemoryMappedFiles);
+    // A catalogue held as a private copy of Bytes; FileName only names it in messages.
+    TMoFile(const QByteArray& bytes, const QString& fileName);
+    ~TMoFile();
+    TMoFile(const TMoFile&) = delete;
+    TMoFile& operator=(const TMoFile&) = delete;
+
+    // The translation of Key, or Key itself when the catalogue does not hold it.
+    QByteArray gettext(const QByteArray& key, bool& found) const;
+    // The same without copying: a view into the catalogue, or Key itself. The
+    // view lives as long as the catalogue.
+    std::string_view Lookup(std::string_view key, bool& found) const;
+
+    // The 1-based indexes of the original strings compared while searching Key, in order.
+    std::vector<qint32> ProbeSequence(std::string_view key) const;
+
+    // Number of domains holding this catalogue; maintained by the locator.
+    qint32 Users = 0;
+
+    bool doswap() const { return FDoSwap; }
+    quint32 Count() const { return N; }
+    qint32 StartIndex() const { return startindex; }
+    qint32 StartStep() const { return startstep; }
+    bool UsesMemoryMapping() const { return FUseMemoryMappedFiles; }
+    const QString& FileName() const { return FFileName; }
+    // Entry I (0-based, below Count()) of the original and translated tables.
+    std::string_view Original(quint32 i) const { return StringAt(O + quint64(i) * 8); }
+    std::string_view Translation(quint32 i) const { return StringAt(T + quint64(i) * 8); }
+
+private:
+    void Check();
+    void Unmap();
+    quint32 ReadCatalogueWord(quint64 position) const {
+        quint32 v;
+        std::memcpy(&v, momemory + position, 4);
+        if (FDoSwap)
+            v = __builtin_bswap32(v);
+        return v;
+    }
+    std::string_view StringAt(quint64 entry) const {
+        return {reinterpret_cast<const char*>(momemory) + ReadCatalogueWord(entry + 4),
+                ReadCatalogueWord(entry)};
+    }
+    template <class OnProbe> qint64 Search(std::string_view key, OnProbe onProbe) const;
+
+    QString FFileName;
+    bool FDoSwap = false;
+    quint32 N = 0;
+    quint32 O = 0;
+    quint32 T = 0;
+    qint32 startindex = 0;
+    qint32 startstep = 0;
+    bool FUseMemoryMappedFiles = false;
+    int mo = -1;                     // file descriptor of a mapped catalogue
+    void* momemoryHandle = nullptr;  // start of the mapped view
+    quint64 FMappedLength = 0;       // length of the mapped view
+    std::unique_ptr<uchar[]> FCopy;  // the not-mapped form
+    const uchar* momemory = nullptr; // first byte of the catalogue
+    quint64 FSize = 0;               // bytes of the catalogue from momemory
+};
+
+} // namespace GnuGettext
