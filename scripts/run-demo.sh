@@ -10,12 +10,10 @@ bash scripts/install-deps.sh
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target DralFormDesigner
-cmake --build build -j "$(nproc)" --target kfd_catalogues 2>/dev/null || true
 
 DEMO_HOME=${DEMO_HOME:-$ROOT/build/demo-home}
 bash scripts/seed-profile.sh "$DEMO_HOME"
 export HOME=$DEMO_HOME XDG_CONFIG_HOME=$DEMO_HOME/.config
-unset XDG_RUNTIME_DIR_OVERRIDE
 echo "Demo profile: $DEMO_HOME"
 
 if [ -n "${DISPLAY:-}" ]; then

@@ -31,13 +31,19 @@ TIniDocument& Document(const std::unique_ptr<TIniDocument>& doc, const QString& 
     return *doc;
 }
 
-void AskForCountry(const AskCountryFn& askCountry) {
+// Logs the chosen country, or asks for one (no "Country=" line then). False,
+// with the end of the program requested, when none is chosen.
+bool HaveCountry(const AskCountryFn& askCountry) {
+    if (!CurrentCountry.isEmpty()) {
+        DebugLog(QStringLiteral("Country=") + CurrentCountry, 3);
+        return true;
+    }
     if (askCountry)
         askCountry();
-}
-
-QString Message(const std::exception& e) {
-    return ExceptionMessage(e);
+    if (!CurrentCountry.isEmpty())
+        return true;
+    RequestTermination();
+    return false;
 }
 
 } // namespace
@@ -55,7 +61,7 @@ void LoadKestrovaInifile() {
     try {
         HostIniFile = std::make_unique<TIniDocument>(HostIniPath);
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("ERROR: LoadIniFiles: ") + Message(e), 3);
+        DebugLog(QStringLiteral("ERROR: LoadIniFiles: ") + ExceptionMessage(e), 3);
         return;
     }
     if (!QFileInfo(HostIniPath).isFile())
@@ -66,7 +72,7 @@ void LoadKestrovaInifile() {
         CurrentLanguage = HostIniFile->ReadString(QStringLiteral("General"),
                                                   QStringLiteral("Language"), QStringLiteral("en"));
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("ERROR: LoadKestrovaInifile: ") + Message(e), 3);
+        DebugLog(QStringLiteral("ERROR: LoadKestrovaInifile: ") + ExceptionMessage(e), 3);
     }
 }
 
@@ -76,17 +82,7 @@ void LoadCustomAliasInifile(const AskCountryFn& askCountry) {
     try {
         const TIniDocument& custom = Document(CustomAliasIni, CustomAliasIniPath);
         CountryList = custom.ReadSections();
-        bool haveCountry = true;
-        if (!CurrentCountry.isEmpty()) {
-            DebugLog(QStringLiteral("Country=") + CurrentCountry, 3);
-        } else {
-            AskForCountry(askCountry);
-            if (CurrentCountry.isEmpty()) {
-                RequestTermination();
-                haveCountry = false;
-            }
-        }
-        if (haveCountry) {
+        if (HaveCountry(askCountry)) {
             // The dialog may have replaced the document; look it up again.
             const TIniDocument& doc = Document(CustomAliasIni, CustomAliasIniPath);
             const QStringList keys = doc.ReadSection(CurrentCountry);
@@ -95,7 +91,7 @@ void LoadCustomAliasInifile(const AskCountryFn& askCountry) {
                 Catalogue().Add(key, doc.ReadString(CurrentCountry, key, QString()));
         }
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("ERROR: LoadAliasInifile: ") + Message(e), 3);
+        DebugLog(QStringLiteral("ERROR: LoadAliasInifile: ") + ExceptionMessage(e), 3);
     }
     DebugLog(QStringLiteral("LoadAliasInifile: Loaded %1 Forms.").arg(Catalogue().Count()), 3);
 }
@@ -111,17 +107,7 @@ void LoadKestrovaAliasInifile(const AskCountryFn& askCountry) {
             kestrova.ReadString(DralSection, QStringLiteral("CountrySelect"), CurrentCountry);
         for (const QString& name : CountryList)
             DebugLog(QStringLiteral("LoadKestrovaAliasInifile: Countries: ") + name, 3);
-        bool haveCountry = true;
-        if (!CurrentCountry.isEmpty()) {
-            DebugLog(QStringLiteral("Country=") + CurrentCountry, 3);
-        } else {
-            AskForCountry(askCountry);
-            if (CurrentCountry.isEmpty()) {
-                RequestTermination();
-                haveCountry = false;
-            }
-        }
-        if (haveCountry) {
+        if (HaveCountry(askCountry)) {
             SaveCountry();
             const TIniDocument& kest = Document(KestrovaAliasIni, KestrovaAliasIniPath);
             TIniDocument& custom = Document(CustomAliasIni, CustomAliasIniPath);
@@ -146,7 +132,7 @@ void LoadKestrovaAliasInifile(const AskCountryFn& askCountry) {
             }
         }
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("ERROR: LoadKestrovaAliasInifile: ") + Message(e), 3);
+        DebugLog(QStringLiteral("ERROR: LoadKestrovaAliasInifile: ") + ExceptionMessage(e), 3);
     }
     Document(CustomAliasIni, CustomAliasIniPath).UpdateFile();
 }
@@ -162,7 +148,7 @@ void SaveCustomAliasInifile() {
     try {
         Document(CustomAliasIni, CustomAliasIniPath).UpdateFile();
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("SaveAliasInifile: ") + Message(e), 0);
+        DebugLog(QStringLiteral("SaveAliasInifile: ") + ExceptionMessage(e), 0);
     }
 }
 
@@ -172,7 +158,7 @@ void OpenCatalogueFiles() {
         try {
             KestrovaAliasIni = std::make_unique<TIniDocument>(KestrovaAliasIniPath);
         } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("Init: KestrovaAliasIniFile: ") + Message(e), 0);
+            DebugLog(QStringLiteral("Init: KestrovaAliasIniFile: ") + ExceptionMessage(e), 0);
         }
     }
     CustomAliasIniPath = FormsFolder + QStringLiteral("CustomFormAliases.ini");
@@ -180,7 +166,7 @@ void OpenCatalogueFiles() {
         try {
             CustomAliasIni = std::make_unique<TIniDocument>(CustomAliasIniPath);
         } catch (const std::exception& e) {
-            DebugLog(QStringLiteral("Init: CustomAliasIniFile: ") + Message(e), 0);
+            DebugLog(QStringLiteral("Init: CustomAliasIniFile: ") + ExceptionMessage(e), 0);
         }
     }
 }
@@ -201,7 +187,7 @@ bool LoadCatalogues(const AskCountryFn& askCountry) {
         CustomAliasIni = std::make_unique<TIniDocument>(CustomAliasIniPath);
         LoadCustomAliasInifile(askCountry);
     } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("Init: CopyFile: ") + Message(e), 0);
+        DebugLog(QStringLiteral("Init: CopyFile: ") + ExceptionMessage(e), 0);
         RequestTermination();
         return false;
     }
