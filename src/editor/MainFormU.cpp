@@ -2,9 +2,15 @@
 
 #include "catalogue/CatalogueFiles.h"
 #include "catalogue/CountryU.h"
+#include "editor/CheckListBox.h"
+#include "editor/FieldFilter.h"
 #include "editor/Folders.h"
+#include "editor/FormImage.h"
 #include "editor/ImageControl.h"
 #include "editor/LayoutFile.h"
+#include "editor/MouseCoordsWindow.h"
+#include "editor/OverlayGeometry.h"
+#include "editor/WindowFit.h"
 #include "localisation/GNUGetTextU.h"
 #include "localisation/LanguageU.h"
 #include "platform/Platform.h"
@@ -17,10 +23,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QScrollArea>
@@ -29,6 +38,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+
+#include <algorithm>
 
 TMainForm* MainForm = nullptr;
 
@@ -83,6 +94,71 @@ void Separator(QToolBar* bar, int n) {
     bar->addSeparator()->setObjectName(QStringLiteral("ToolButton_sep%1").arg(n));
 }
 
+// What the overlay reads from the main window.
+class MainFormOverlayHost : public MouseCoordsHost {
+public:
+    explicit MainFormOverlayHost(TMainForm* form) : F(form) {}
+    bool BoxInProgress() const override { return F->BoxInProgress; }
+    const QImage& Picture() const override { return F->Image1->Picture; }
+    QPoint Image1Pos() const override { return F->Image1->pos(); }
+    QPoint ScrollBox1Pos() const override { return F->ScrollBox1->mapTo(F, QPoint(0, 0)); }
+    int ScrollBox1Border() const override { return F->ScrollBox1->frameWidth(); }
+    QSize ClientSize() const override { return F->size(); }
+    int FontSize() const override { return FormFontSize; }
+
+private:
+    TMainForm* F;
+};
+
+// Drawing settings of the picture: blue "Tahoma" at FormFontSize, no
+// background behind the text; outlines red, one pixel, no fill.
+QFont PictureFont() {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(std::clamp(FormFontSize, 1, 1000));
+    return font;
+}
+
+// Writes a key with the top-left corner of its text at (x, y).
+void DrawKeyText(QPainter& p, const QString& key, int x, int y) {
+    p.setPen(QColor(0, 0, 255));
+    p.drawText(QPointF(x, qreal(y) + p.fontMetrics().ascent()), key);
+}
+
+// The outline of the rectangle with corners (x1, y1) and (x2, y2), the second
+// corner exclusive: it covers x1..x2-1 and y1..y2-1. Corners given the wrong
+// way round are swapped; far-off values (hand-edited files) are cut to just
+// beyond the picture, so nothing overflows.
+void DrawOutline(QPainter& p, QSize picture, qint64 x1, qint64 y1, qint64 x2, qint64 y2) {
+    if (x2 < x1)
+        std::swap(x1, x2);
+    if (y2 < y1)
+        std::swap(y1, y2);
+    if (x2 - x1 < 1 || y2 - y1 < 1)
+        return;
+    auto cut = [](qint64 v, int extent) {
+        return int(std::clamp<qint64>(v, -2, qint64(extent) + 2));
+    };
+    const int l = cut(x1, picture.width()), t = cut(y1, picture.height());
+    const int r = cut(x2 - 1, picture.width()), b = cut(y2 - 1, picture.height());
+    const QColor red(255, 0, 0);
+    p.fillRect(QRect(QPoint(l, t), QPoint(r, t)), red);
+    p.fillRect(QRect(QPoint(l, b), QPoint(r, b)), red);
+    p.fillRect(QRect(QPoint(l, t), QPoint(l, b)), red);
+    p.fillRect(QRect(QPoint(r, t), QPoint(r, b)), red);
+}
+
+// Shows the wait pointer for as long as it lives.
+class WaitPointer {
+public:
+    WaitPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitPointer() { QGuiApplication::restoreOverrideCursor(); }
+    WaitPointer(const WaitPointer&) = delete;
+    WaitPointer& operator=(const WaitPointer&) = delete;
+};
+
+// Images from this many pixels on take long enough to decode to show the wait pointer.
+constexpr qint64 LargeImagePixels = 4'000'000;
+
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
@@ -95,6 +171,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
+    SetPlacementPointer(false);
+    // The overlay reads the window through FOverlayHost: it goes first.
+    delete MouseCoordsWindow;
+    MouseCoordsWindow = nullptr;
     FormDestroy();
     if (MainForm == this)
         MainForm = nullptr;
@@ -167,9 +247,8 @@ void TMainForm::BuildControls() {
     Image1->setFixedSize(0, 0);
     ScrollBox1->setWidget(Image1);
 
-    CheckListBox1 = new QListWidget(client);
+    CheckListBox1 = new TCheckListBox(client);
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
-    CheckListBox1->setUniformItemSizes(true);
     CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
     Panel1 = new QLabel(
@@ -209,17 +288,17 @@ void TMainForm::BuildControls() {
             Guarded([this](bool) { ToolButton7Click(); }));
     connect(FilterEdit, &QLineEdit::textChanged, this,
             Guarded([this](const QString&) { FilterEditChange(); }));
-    connect(CheckListBox1, &QListWidget::itemClicked, this,
-            Guarded([this](QListWidgetItem*) { CheckListBox1Click(); }));
+    connect(CheckListBox1, &QListView::clicked, this,
+            Guarded([this](const QModelIndex&) { CheckListBox1Click(); }));
     connect(CheckFileTimer, &QTimer::timeout, this, Guarded([this] { CheckFileTimerTimer(); }));
-    connect(Image1, &TImageControl::MouseEnter, this, Guarded([this] { Image1MouseEnter(); }));
-    connect(Image1, &TImageControl::MouseLeave, this, Guarded([this] { Image1MouseLeave(); }));
+    connect(Image1, &TImageControl::MouseEnter, this, Guarded([this] { RouteImage1Enter(); }));
+    connect(Image1, &TImageControl::MouseLeave, this, Guarded([this] { RouteImage1Leave(); }));
     connect(Image1, &TImageControl::MouseDown, this,
-            Guarded([this](QMouseEvent* e) { Image1MouseDown(e); }));
+            Guarded([this](QMouseEvent* e) { RouteImage1Down(e); }));
     connect(Image1, &TImageControl::MouseMove, this,
-            Guarded([this](QMouseEvent* e) { Image1MouseMove(e); }));
+            Guarded([this](QMouseEvent* e) { RouteImage1Move(e); }));
     connect(Image1, &TImageControl::MouseUp, this,
-            Guarded([this](QMouseEvent* e) { Image1MouseUp(e); }));
+            Guarded([this](QMouseEvent* e) { RouteImage1Up(e); }));
 }
 
 // ---- Lifecycle ------------------------------------------------------------
@@ -233,6 +312,12 @@ void TMainForm::FormCreate() {
     PascalList.clear();
     ConfigList.clear();
     ABitMap = QImage();
+    FOverlayHost = std::make_unique<MainFormOverlayHost>(this);
+    MouseCoordsWindow = new TMouseCoordsWindow(this, FOverlayHost.get());
+    MouseCoordsWindow->setObjectName(QStringLiteral("MouseCoordsWindow"));
+    MouseCoordsWindow->move(50, 50);
+    MouseCoordsWindow->hide();
+    MouseCoordsWindow->raise();
     setWindowTitle(QStringLiteral("Kestrova Form Designer v2.2"));
 }
 
@@ -304,12 +389,7 @@ bool TMainForm::LoadMasterFile() {
         PascalList.clear();
         PascalList = ReadTextLines(FormsFolder + QStringLiteral("master.txt"));
         DebugLog(QStringLiteral("Master file loaded: %1 entries").arg(PascalList.size()), 3);
-        CheckListBox1->clear();
-        for (const QString& line : PascalList) {
-            auto* item = new QListWidgetItem(line, CheckListBox1);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(Qt::Unchecked);
-        }
+        CheckListBox1->SetItems(PascalList);
         return true;
     } catch (const std::exception& e) {
         PlainBox(QStringLiteral("Error reading Master file: ") + ExceptionMessage(e));
@@ -412,17 +492,355 @@ void TMainForm::ToolButton7Click() {
     DebugForm->activateWindow();
 }
 
-// ---- Built with the editor and the saving parts ------------------------------
+// ---- Loading and display ------------------------------------------------------
 
-void TMainForm::LoadBtnClick() {}
-void TMainForm::LoadFiles() {}
-void TMainForm::DrawConfigEntries() {}
-void TMainForm::CheckListBox1Click() {}
-void TMainForm::Image1MouseEnter() {}
-void TMainForm::Image1MouseLeave() {}
-void TMainForm::Image1MouseDown(QMouseEvent*) {}
-void TMainForm::Image1MouseMove(QMouseEvent*) {}
-void TMainForm::Image1MouseUp(QMouseEvent*) {}
-void TMainForm::ScrollBox1MouseMove(QMouseEvent*) {}
-void TMainForm::UndoBtnClick() {}
-void TMainForm::FilterEditChange() {}
+void TMainForm::LoadBtnClick() {
+    const QString folder = FormsFolder + CurrentCountry + u'/';
+    // Emptying a non-empty filter refills the whole list (FilterEditChange).
+    FilterEdit->clear();
+    const QString chosen = CurrentPlatform().OpenPictureFile(
+        folder, QString(), QStringLiteral("PNG files (*.png)|*.PNG"));
+    if (chosen.isEmpty())
+        return;
+    const QString alias = AliasNameOf(chosen);
+    DebugLog(QStringLiteral("ConfigName=") + alias, 3);
+    LoadFilesFrom(chosen, alias);
+}
+
+void TMainForm::LoadFiles() {
+    LoadFilesFrom(ImageFilename, AliasName);
+}
+
+bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName) {
+    QImage image;
+    try {
+        std::unique_ptr<WaitPointer> wait;
+        image = ReadFormImageFile(imagePath, [&wait](QSize size) {
+            if (qint64(size.width()) * size.height() >= LargeImagePixels)
+                wait = std::make_unique<WaitPointer>();
+        });
+    } catch (const std::exception& e) {
+        // The previous form stays whole, its names included: a later save
+        // must not file the old layout under the new image's name.
+        PlainBox(QStringLiteral("Error reading PNG file: ") + ExceptionMessage(e));
+        return false;
+    }
+    ImageFilename = imagePath;
+    AliasName = aliasName;
+    PNG = image;
+    // A snapshot of another form, or of the layout before a reload, must
+    // never come back.
+    DropUndo();
+
+    // The old picture goes, unless the new one has its very size: then its
+    // memory is drawn over (a reload of the same form).
+    try {
+        if (Image1->Picture.size() != PNG.size())
+            Image1->Picture = QImage();
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("FreeImage: ") + ExceptionMessage(e), 0);
+    }
+
+    ScrollBox1->horizontalScrollBar()->setValue(0);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+    Image1->move(0, 0);
+    Image1->setFixedSize(PNG.size());
+    FitWindowToScreen(PNG.size());
+
+    try {
+        FormPictureInto(Image1->Picture, PNG);
+    } catch (const std::exception& e) {
+        // Out of memory for the picture: nothing to show or draw on.
+        Image1->Picture = QImage();
+        Image1->update();
+        PlainBox(QStringLiteral("Error reading PNG file: ") + ExceptionMessage(e));
+        return false;
+    }
+    Image1->update();
+
+    CheckListBox1->SetItems(PascalList);
+
+    SaveBtn->setEnabled(true);
+    ConfigList.clear();
+    ConfigHasChanged = false;
+    CFGFilename = FormsFolder + CurrentCountry + u'/' + AliasName + QStringLiteral(".cfg");
+
+    if (QFile::exists(CFGFilename)) {
+        EditConfigBtn->setEnabled(true);
+        try {
+            TextEncoding encoding = ConfigEncoding;
+            QStringList lines = ReadTextLines(CFGFilename, &encoding);
+            ConfigList = lines;
+            ConfigEncoding = encoding;
+            // First item of each key, as FindFieldIndex finds it, without a
+            // walk of the whole list per layout line.
+            QHash<QString, int> first;
+            const QStringList& items = CheckListBox1->Items();
+            for (int i = int(items.size()) - 1; i >= 0; --i)
+                first.insert(KeyOfLine(items.at(i)), i);
+            for (const QString& line : std::as_const(ConfigList)) {
+                const auto it = first.constFind(KeyOfLine(line));
+                if (it != first.constEnd())
+                    CheckListBox1->SetChecked(it.value(), true);
+            }
+        } catch (const std::exception& e) {
+            PlainBox(QStringLiteral("Error loding Config file: ") + ExceptionMessage(e));
+            return true;
+        }
+        DrawConfigEntries();
+        try {
+            FileTimes times;
+            if (!CurrentPlatform().GetFileTimes(CFGFilename, times))
+                DebugLog(QStringLiteral("GetFiletimes failed"), 0);
+            LastFileTime = times.LastWrite;
+        } catch (const std::exception& e) {
+            DebugLog(QStringLiteral("LoadFiles: GetFiletimes: ") + ExceptionMessage(e), 0);
+        }
+    } else {
+        EditConfigBtn->setEnabled(false);
+    }
+    CheckFileTimer->start();
+    return true;
+}
+
+void TMainForm::FitWindowToScreen(QSize imageSize) {
+    const WindowFit fit =
+        FitMainWindow(CurrentPlatform().PrimaryScreenSize(), imageSize.width(), x());
+    // The fitting rules give the outer size; the frame (if any) is taken off.
+    const QSize frame = frameGeometry().size() - size();
+    move(fit.Left, fit.Top);
+    resize(std::max(1, fit.Width - frame.width()), std::max(1, fit.Height - frame.height()));
+
+    // ScrollBox1's client width excludes its border and a vertical scroll
+    // bar, which a form taller than the area always has.
+    const int border = 2 * ScrollBox1->frameWidth();
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ScrollBox1);
+    const int areaHeight = std::max(0, centralWidget()->height() - InstructionStripHeight);
+    const bool horizontal = imageSize.width() > fit.ScrollClientWidth;
+    const bool vertical = imageSize.height() > areaHeight - border - (horizontal ? bar : 0);
+    ScrollBox1->resize(fit.ScrollClientWidth + border + (vertical ? bar : 0), areaHeight);
+    FormResize();
+}
+
+void TMainForm::DrawConfigEntries() {
+    QImage& picture = Image1->Picture;
+    if (picture.isNull())
+        return;
+    QPainter p(&picture);
+    p.setFont(PictureFont());
+    for (const QString& line : std::as_const(ConfigList)) {
+        const auto e = ParseLayoutLine(line);
+        if (!e)
+            continue;
+        DrawKeyText(p, e->Key, e->X, e->Y);
+        if (e->IsBox)
+            DrawOutline(p, picture.size(), e->X, e->Y, qint64(e->X) + e->W + KeyOffsetX,
+                        qint64(e->Y) + e->H + KeyOffsetY);
+    }
+    p.end();
+    Image1->update();
+}
+
+// ---- Placement ------------------------------------------------------------------
+
+void TMainForm::CheckListBox1Click() {
+    const int i = CheckListBox1->ItemIndex();
+    if (i < 0)
+        return;
+    const QString text = CheckListBox1->Item(i);
+    CheckListBox1->SetChecked(i, true);
+    CurrentText = KeyOfLine(text);
+}
+
+void TMainForm::SetPlacementPointer(bool sizeAll) {
+    if (sizeAll) {
+        if (FSizeAllPointer)
+            QGuiApplication::changeOverrideCursor(Qt::SizeAllCursor);
+        else
+            QGuiApplication::setOverrideCursor(Qt::SizeAllCursor);
+        FSizeAllPointer = true;
+    } else if (FSizeAllPointer) {
+        QGuiApplication::restoreOverrideCursor();
+        FSizeAllPointer = false;
+    }
+}
+
+void TMainForm::Image1MouseEnter() {
+    const bool chosen = !CurrentText.isEmpty();
+    SetPlacementPointer(chosen);
+    if (chosen) {
+        MouseCoordsWindow->show();
+        MouseCoordsWindow->raise();
+    } else {
+        MouseCoordsWindow->hide();
+    }
+}
+
+void TMainForm::Image1MouseLeave() {
+    SetPlacementPointer(false);
+    MouseCoordsWindow->hide();
+}
+
+QPoint TMainForm::ClientPos(const QMouseEvent* event) const {
+    return Image1->mapTo(ScrollBox1->viewport(), event->position().toPoint());
+}
+
+bool TMainForm::OverImage(const QMouseEvent* event) const {
+    return Image1->rect().contains(event->position().toPoint()) &&
+           ScrollBox1->viewport()->rect().contains(ClientPos(event));
+}
+
+void TMainForm::ShowCoordinates(QPoint client) {
+    XEdit->setText(QString::number(client.x()));
+    YEdit->setText(QString::number(client.y()));
+}
+
+void TMainForm::Image1MouseMove(QMouseEvent* event) {
+    MousePos = ClientPos(event);
+    if (BoxInProgress) {
+        BoxEnd = MousePos;
+        MouseCoordsWindow->Render(BoxStart.x(), BoxStart.y(), BoxEnd.x() - BoxStart.x(),
+                                  BoxEnd.y() - BoxStart.y(), CurrentText);
+    } else {
+        MouseCoordsWindow->Render(MousePos.x(), MousePos.y(), -1, -1, CurrentText);
+    }
+    ShowCoordinates(MousePos);
+}
+
+void TMainForm::ScrollBox1MouseMove(QMouseEvent* event) {
+    // Events of the area itself are already in its client coordinates.
+    ShowCoordinates(event->position().toPoint());
+}
+
+void TMainForm::Image1MouseDown(QMouseEvent* event) {
+    // Image coordinates: the image control sits at minus the scroll positions.
+    FixMousePos = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        BoxStart = ClientPos(event);
+        BoxEnd = MousePos;
+        BoxInProgress = true;
+    } else {
+        BoxInProgress = false;
+    }
+}
+
+void TMainForm::Image1MouseUp(QMouseEvent* event) {
+    if (CurrentText.isEmpty())
+        return;
+    ABitMap = Image1->Picture;
+    FUndoConfigList = ConfigList;
+    FUndoConfigHasChanged = ConfigHasChanged;
+    FUndoAvailable = true;
+
+    const int x = FixMousePos.x() + KeyOffsetX;
+    const int y = FixMousePos.y() + KeyOffsetY;
+    QImage& picture = Image1->Picture;
+    QPainter p;
+    if (!picture.isNull() && p.begin(&picture)) {
+        p.setFont(PictureFont());
+        DrawKeyText(p, CurrentText, x, y);
+    }
+    QString entry;
+    if (BoxInProgress) {
+        BoxEnd = event->position().toPoint();
+        const int w = BoxEnd.x() - x;
+        const int h = BoxEnd.y() - y;
+        if (w > 10 && h > 10) {
+            entry = FormatBoxEntry(CurrentText, x, y, w, h);
+            if (p.isActive())
+                DrawOutline(p, picture.size(), x, y, qint64(BoxEnd.x()) + KeyOffsetX,
+                            qint64(BoxEnd.y()) + KeyOffsetY);
+        } else {
+            DebugLog(QStringLiteral("ERROR: Invalid With or Height"), 3);
+            CurrentPlatform().Beep(BeepError);
+            entry = FormatPointEntry(CurrentText, x, y);
+        }
+    } else {
+        entry = FormatPointEntry(CurrentText, x, y);
+    }
+    if (p.isActive())
+        p.end();
+    Image1->update();
+
+    PlaceEntry(ConfigList, CurrentText, entry);
+    ConfigHasChanged = true;
+
+    CurrentText.clear();
+    BoxInProgress = false;
+    BoxEnd = QPoint(0, 0);
+    SetPlacementPointer(false);
+    MouseCoordsWindow->hide();
+}
+
+void TMainForm::DropUndo() {
+    ABitMap = QImage();
+    FUndoConfigList.clear();
+    FUndoConfigHasChanged = false;
+    FUndoAvailable = false;
+}
+
+void TMainForm::UndoBtnClick() {
+    if (!FUndoAvailable)
+        return;
+    Image1->Picture = ABitMap;
+    ConfigList = FUndoConfigList;
+    // Saved since the placement: the list now differs from the file again.
+    ConfigHasChanged = ConfigHasChanged ? FUndoConfigHasChanged : true;
+    DropUndo();
+    Image1->update();
+}
+
+// ---- Routing of the image's pointer events ----------------------------------------
+
+void TMainForm::RouteImage1Enter() {
+    if (FPointerOverImage)
+        return;
+    FPointerOverImage = true;
+    Image1MouseEnter();
+}
+
+void TMainForm::RouteImage1Leave() {
+    if (!FPointerOverImage)
+        return;
+    FPointerOverImage = false;
+    Image1MouseLeave();
+}
+
+void TMainForm::RouteImage1Down(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        FLeftCapture = true;
+    RouteImage1Enter();
+    Image1MouseDown(event);
+}
+
+void TMainForm::RouteImage1Move(QMouseEvent* event) {
+    // Qt keeps sending moves to the image while any button is held; only the
+    // left button's capture lets them count away from the image.
+    const bool over = OverImage(event);
+    if (over)
+        RouteImage1Enter();
+    else
+        RouteImage1Leave();
+    if (over || FLeftCapture)
+        Image1MouseMove(event);
+    else if (ScrollBox1->viewport()->rect().contains(ClientPos(event)))
+        ShowCoordinates(ClientPos(event)); // over the area beside the image
+}
+
+void TMainForm::RouteImage1Up(QMouseEvent* event) {
+    const bool captured = event->button() == Qt::LeftButton && FLeftCapture;
+    if (event->button() == Qt::LeftButton)
+        FLeftCapture = false;
+    const bool over = OverImage(event);
+    if (captured || over)
+        Image1MouseUp(event);
+    if (!over)
+        RouteImage1Leave();
+}
+
+// ---- Filter ---------------------------------------------------------------------
+
+void TMainForm::FilterEditChange() {
+    const QString filter = FilterEdit->text();
+    CheckListBox1->SetItems(filter.isEmpty() ? PascalList : FilterFieldLines(PascalList, filter));
+}

@@ -7,16 +7,19 @@
 #include <QPoint>
 #include <QStringList>
 
+#include <memory>
+
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QScrollArea;
 class QTimer;
 class QToolBar;
 class QToolButton;
 class QMouseEvent;
+class TCheckListBox;
 class TImageControl;
 class TMouseCoordsWindow;
+class MouseCoordsHost;
 
 // The layout editor's main window: the toolbar, the scrolling image area, the
 // field list and the instruction strip, with the editing state they share.
@@ -44,7 +47,7 @@ public:
     QToolButton* ToolButton7;
     QScrollArea* ScrollBox1;
     TImageControl* Image1;
-    QListWidget* CheckListBox1;
+    TCheckListBox* CheckListBox1;
     QLabel* Panel1;
     QTimer* CheckFileTimer;
 
@@ -95,6 +98,8 @@ public:
     void Image1MouseUp(QMouseEvent* event);
     void ScrollBox1MouseMove(QMouseEvent* event);
     void UndoBtnClick();
+    // Whether Undo has a placement to take back.
+    bool CanUndo() const { return FUndoAvailable; }
 
     // Saving and watching.
     void SaveBtnClick();
@@ -127,6 +132,35 @@ protected:
 private:
     void BuildControls();
     bool FInitDone = false;
+
+    // The load sequence for an image; the window's image and form names
+    // change only once the image has been read. False when it could not be.
+    bool LoadFilesFrom(const QString& imagePath, const QString& aliasName);
+    void FitWindowToScreen(QSize imageSize);
+    void DropUndo();
+    // The application-wide four-way arrows while a key is over the image.
+    void SetPlacementPointer(bool sizeAll);
+    void ShowCoordinates(QPoint client);
+    // Pointer in ScrollBox1's client coordinates, and whether it is over the
+    // visible part of the image.
+    QPoint ClientPos(const QMouseEvent* event) const;
+    bool OverImage(const QMouseEvent* event) const;
+    // Routing of Image1's pointer events: only a left press captures the
+    // pointer; otherwise moves and the release count only over the image.
+    void RouteImage1Enter();
+    void RouteImage1Leave();
+    void RouteImage1Down(QMouseEvent* event);
+    void RouteImage1Move(QMouseEvent* event);
+    void RouteImage1Up(QMouseEvent* event);
+
+    std::unique_ptr<MouseCoordsHost> FOverlayHost;
+    // The rest of the undo snapshot (the picture is ABitMap).
+    QStringList FUndoConfigList;
+    bool FUndoConfigHasChanged = false;
+    bool FUndoAvailable = false;
+    bool FLeftCapture = false;
+    bool FPointerOverImage = false;
+    bool FSizeAllPointer = false;
 };
 
 extern TMainForm* MainForm;

@@ -1,5 +1,6 @@
 #include "common/SpineFixture.h"
 
+#include "editor/CheckListBox.h"
 #include "editor/Folders.h"
 #include "editor/MainFormU.h"
 #include "support/Termination.h"
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QToolBar>
@@ -35,8 +35,13 @@ TEST(MainFormSpine, FirstRunLogsStartUpAndFillsTheFieldList) {
 
     ASSERT_EQ(f.Main->CheckListBox1->count(), 38);
     for (int i = 0; i < f.Main->CheckListBox1->count(); ++i)
-        EXPECT_EQ(f.Main->CheckListBox1->item(i)->checkState(), Qt::Unchecked);
-    EXPECT_EQ(f.Main->CheckListBox1->item(0)->text(), "Surname,Family name of the person");
+        EXPECT_FALSE(f.Main->CheckListBox1->Checked(i));
+    EXPECT_EQ(f.Main->CheckListBox1->Item(0), "Surname,Family name of the person");
+    // Rows of 13 pixels, one under the other.
+    const QRect row0 = f.Main->CheckListBox1->visualRect(f.Main->CheckListBox1->Model()->index(0));
+    const QRect row1 = f.Main->CheckListBox1->visualRect(f.Main->CheckListBox1->Model()->index(1));
+    EXPECT_EQ(row0.height(), 13);
+    EXPECT_EQ(row1.top() - row0.top(), 13);
     EXPECT_FALSE(f.Main->SaveBtn->isEnabled());
     EXPECT_EQ(f.Main->windowTitle(), "Kestrova Form Designer v2.2");
     EXPECT_FALSE(TerminationRequested());

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <QString>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+// Runs the registered benchmarks side by side and prints, for each pair, the
+// ratio of the measured operation to its baseline and whether it meets its
+// target. Mean real time per iteration is compared.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
+                Times[r.run_name.function_name] = r.GetAdjustedRealTime();
+    }
+    std::map<std::string, double> Times;
+};
+
+struct RatioTarget {
+    const char* Label;
+    const char* Measured;
+    const char* Baseline;
+    double Max;
+};
+
+// Returns 0 when every ratio was measured and meets its target.
+inline int RunAndPrintRatios(int argc, char** argv, const std::vector<RatioTarget>& targets) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    int status = 0;
+    std::printf("\n");
+    for (const RatioTarget& t : targets) {
+        auto m = reporter.Times.find(t.Measured), b = reporter.Times.find(t.Baseline);
+        if (m == reporter.Times.end() || b == reporter.Times.end() || b->second <= 0) {
+            std::printf("%s: not measured\n", t.Label);
+            status = 1;
+            continue;
+        }
+        const double ratio = m->second / b->second;
+        const bool ok = ratio <= t.Max;
+        std::printf("%s: ratio %.2f (target <= %.2f): %s\n", t.Label, ratio, t.Max,
+                    ok ? "meets the target" : "DOES NOT meet the target");
+        if (!ok)
+            status = 1;
+    }
+    std::fflush(stdout);
+    return status;
+}

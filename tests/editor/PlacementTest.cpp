@@ -1,0 +1,387 @@
+#include "EditorFixture.h"
+
+#include "platform/Platform.h"
+
+#include <QFontMetrics>
+
+namespace {
+
+class PlacementTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        // 800 x 1500 on the default 1920 x 1080 screen: no horizontal scroll,
+        // a vertical one of some 470 pixels.
+        Load(MakeImage("Plain.png", {800, 1500}));
+        ASSERT_EQ(M->Image1->size(), QSize(800, 1500));
+        F->Platform.Fake.Beeps.clear();
+    }
+    // The size of a key's text as the picture gets it.
+    QSize TextSize(const QString& key) const {
+        QFont font("Tahoma");
+        font.setPointSize(FormFontSize);
+        const QFontMetrics fm(font, &Picture());
+        return {fm.horizontalAdvance(key), fm.height()};
+    }
+    // The key's text lies with its top-left at (x, y), in blue.
+    void ExpectKeyAt(const QImage& img, const QString& key, int x, int y) const {
+        const QSize ts = TextSize(key);
+        const QImage region = img.copy(x - 20, y - 20, ts.width() + 40, ts.height() + 40);
+        const QRect ink = PixelBounds(region, NotWhite).translated(x - 20, y - 20);
+        ASSERT_FALSE(ink.isEmpty()) << "no text near " << x << "," << y;
+        EXPECT_GE(ink.left(), x);
+        EXPECT_GE(ink.top(), y);
+        EXPECT_LE(ink.right(), x + ts.width() + 1);
+        EXPECT_LE(ink.bottom(), y + ts.height());
+        EXPECT_FALSE(PixelBounds(region, IsBlueish).isEmpty());
+        EXPECT_TRUE(PixelBounds(region, IsRed).isEmpty());
+    }
+};
+
+TEST_F(PlacementTest, LeftClickPlacesTheKeyAtTheOffset) {
+    ChooseKey("K");
+    EXPECT_EQ(M->CurrentText, "K");
+    EXPECT_TRUE(M->CheckListBox1->Checked(0));
+    Move({90, 40});
+    EXPECT_TRUE(OverrideIsSizeAll());
+    EXPECT_TRUE(M->MouseCoordsWindow->isVisible());
+    Click({100, 50});
+
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->CurrentText.isEmpty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+    ExpectKeyAt(Picture(), "K", 113, 44);
+    EXPECT_EQ(M->XEdit->text(), "100");
+    EXPECT_EQ(M->YEdit->text(), "50");
+}
+
+TEST_F(PlacementTest, ScrolledViewAddsTheScrollPosition) {
+    M->ScrollBox1->verticalScrollBar()->setValue(400);
+    ASSERT_EQ(M->ScrollBox1->verticalScrollBar()->value(), 400);
+    ChooseKey("K");
+    Click({100, 50});
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,444"});
+    ExpectKeyAt(Picture(), "K", 113, 444);
+    // The coordinate boxes show client coordinates, without the scroll.
+    EXPECT_EQ(M->YEdit->text(), "50");
+}
+
+TEST_F(PlacementTest, RightDragPlacesABoxWithItsOutline) {
+    ChooseKey("K2,a second key");
+    Drag({100, 50}, {400, 120}, Qt::RightButton);
+    EXPECT_EQ(M->ConfigList, QStringList{"K2,113,44,287,76"});
+    EXPECT_TRUE(F->Platform.Fake.Beeps.empty());
+    // Outline from (113, 44) to (413, 114), the second corner exclusive.
+    const QImage& p = Picture();
+    EXPECT_EQ(PixelBounds(p, IsRed), QRect(QPoint(113, 44), QPoint(412, 113)));
+    for (QPoint q : {QPoint(113, 44), QPoint(412, 44), QPoint(113, 113), QPoint(412, 113),
+                     QPoint(250, 44), QPoint(250, 113), QPoint(113, 80), QPoint(412, 80)})
+        EXPECT_TRUE(IsRed(p.pixel(q))) << q.x() << "," << q.y();
+    EXPECT_TRUE(IsWhite(p.pixel(250, 80)));
+    EXPECT_TRUE(IsWhite(p.pixel(411, 112)));
+    EXPECT_FALSE(M->BoxInProgress);
+    EXPECT_EQ(M->BoxEnd, QPoint(0, 0));
+}
+
+TEST_F(PlacementTest, BoxTestIsStrict) {
+    struct Case {
+        QPoint to;
+        QString line;
+        bool box;
+    } cases[] = {
+        {{120, 120}, "K,113,44", false},      // W 7
+        {{124, 100}, "K,113,44,11,56", true}, // W exactly 11
+        {{123, 100}, "K,113,44", false},      // W 10
+        {{200, 54}, "K,113,44", false},       // H 10
+        {{200, 55}, "K,113,44,87,11", true},  // H 11
+        {{60, 20}, "K,113,44", false},        // up and to the left
+    };
+    for (const auto& c : cases) {
+        M->ConfigList.clear();
+        F->Platform.Fake.Beeps.clear();
+        ChooseKey("K");
+        Drag({100, 50}, c.to, Qt::RightButton);
+        EXPECT_EQ(M->ConfigList, QStringList{c.line}) << c.to.x() << "," << c.to.y();
+        if (c.box) {
+            EXPECT_TRUE(F->Platform.Fake.Beeps.empty());
+        } else {
+            EXPECT_EQ(F->Platform.Fake.Beeps, std::vector<BeepSound>{BeepError});
+        }
+    }
+    EXPECT_TRUE(F->LogLines().contains("DEBUG3: ERROR: Invalid With or Height"));
+}
+
+TEST_F(PlacementTest, TooSmallBoxDrawsOnlyTheKey) {
+    ChooseKey("K");
+    Drag({100, 50}, {120, 120}, Qt::RightButton);
+    EXPECT_TRUE(PixelBounds(Picture(), IsRed).isEmpty());
+    ExpectKeyAt(Picture(), "K", 113, 44);
+}
+
+TEST_F(PlacementTest, PlacingAKeyAgainMovesItsLineToTheEnd) {
+    ChooseKey("K");
+    Click({100, 50});
+    ChooseKey("Surname,Family name of the person");
+    Click({100, 200});
+    ChooseKey("K");
+    Click({300, 300});
+    EXPECT_EQ(M->ConfigList, (QStringList{"Surname,113,194", "K,313,294"}));
+    // The earlier drawing stays until the next load.
+    ExpectKeyAt(Picture(), "K", 113, 44);
+    ExpectKeyAt(Picture(), "K", 313, 294);
+}
+
+TEST_F(PlacementTest, MiddleClickPlacesAPoint) {
+    ChooseKey("K");
+    Click({100, 50}, Qt::MiddleButton);
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+}
+
+TEST_F(PlacementTest, RightDragReleasedOffTheImagePlacesNothing) {
+    ChooseKey("K");
+    const QImage before = Picture().copy();
+    Move({100, 50});
+    Press({100, 50}, Qt::RightButton);
+    Move({300, 100});
+    EXPECT_EQ(M->MouseCoordsWindow->size(), QSize(200, 50));
+    // Out over the field list and released there.
+    const QPoint overList = OverList(QPoint(50, 50));
+    Move(overList);
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    Release(overList, Qt::RightButton);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_EQ(Picture(), before);
+    EXPECT_EQ(M->CurrentText, "K");
+    EXPECT_TRUE(M->BoxInProgress); // until the next press
+
+    // Back over the image the overlay shows a box from the old corner.
+    Move({250, 90});
+    EXPECT_TRUE(M->MouseCoordsWindow->isVisible());
+    EXPECT_EQ(M->MouseCoordsWindow->geometry(), QRect(OverlayCornerFor({100, 50}), QSize(150, 40)));
+
+    // The next press starts afresh.
+    Click({200, 80});
+    EXPECT_EQ(M->ConfigList, QStringList{"K,213,74"});
+}
+
+TEST_F(PlacementTest, RightDragReleasedBesideASmallImagePlacesNothing) {
+    Load(MakeImage("Small.png", {300, 200}));
+    ChooseKey("K");
+    Move({100, 50});
+    Press({100, 50}, Qt::RightButton);
+    // The area is as wide as the image: beside it is below it.
+    Move({250, 500});
+    EXPECT_EQ(M->YEdit->text(), "500");
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+    Release({250, 500}, Qt::RightButton);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_EQ(M->CurrentText, "K");
+}
+
+TEST_F(PlacementTest, LeftDragOffTheImagePlacesAtThePressPoint) {
+    ChooseKey("K");
+    Move({100, 50});
+    Press({100, 50}, Qt::LeftButton);
+    const QPoint overList = OverList(QPoint(40, 40));
+    Move(overList);
+    Release(overList, Qt::LeftButton);
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+    EXPECT_TRUE(M->CurrentText.isEmpty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PlacementTest, ClicksWithoutAKeyWriteNothing) {
+    const QImage before = Picture().copy();
+    Click({100, 50});
+    Drag({100, 50}, {300, 200}, Qt::RightButton);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_EQ(Picture(), before);
+    EXPECT_FALSE(M->CanUndo());
+    // Only the press state moved.
+    EXPECT_EQ(M->FixMousePos, QPoint(100, 50));
+    EXPECT_TRUE(M->BoxInProgress);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+}
+
+TEST_F(PlacementTest, KeyFilteredOutOfTheListIsStillPlaced) {
+    ChooseKey("K");
+    M->FilterEdit->setText("surname");
+    ASSERT_EQ(M->CheckListBox1->Items(), (QStringList{"Surname,Family name of the person",
+                                                      "Other,Global field for every form"}));
+    Click({100, 50});
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+}
+
+TEST_F(PlacementTest, PressNearTheTopEdgeStoresANegativeY) {
+    ChooseKey("K");
+    Click({100, 3});
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,-3"});
+}
+
+TEST_F(PlacementTest, OverlayFollowsThePointerAndGrowsWithTheBox) {
+    ChooseKey("K");
+    // Choosing does not show it; entering the image does.
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+    Move({100, 50});
+    ASSERT_TRUE(M->MouseCoordsWindow->isVisible());
+    const QSize ts = TextSize("K");
+    EXPECT_EQ(M->MouseCoordsWindow->geometry(), QRect(OverlayCornerFor({100, 50}), ts));
+    EXPECT_EQ(OverlayCornerFor({100, 50}), QPoint(115, 65)); // area at (0, 19), 2-pixel border
+    Move({200, 90});
+    EXPECT_EQ(M->MouseCoordsWindow->pos(), OverlayCornerFor({200, 90}));
+
+    Press({200, 90}, Qt::RightButton);
+    Move({260, 130});
+    Move({500, 300});
+    EXPECT_EQ(M->MouseCoordsWindow->geometry(),
+              QRect(OverlayCornerFor({200, 90}), QSize(300, 210)));
+    // The overlay shows the picture under it, tinted, framed: its corner
+    // pixel is the frame.
+    const QImage comp = M->MouseCoordsWindow->Composition();
+    EXPECT_LT(qRed(comp.pixel(299, 209)), 80);
+    EXPECT_GT(qRed(comp.pixel(150, 150)), 240);
+    Release({500, 300}, Qt::RightButton);
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+}
+
+TEST_F(PlacementTest, OverlayJumpsLeftNearTheWindowsRightEdge) {
+    // A window narrower than the image area makes the right edge reachable.
+    ChooseKey("Surname,Family name of the person");
+    M->resize(700, M->height());
+    QApplication::processEvents();
+    ASSERT_EQ(M->width(), 700);
+    const QSize ts = TextSize("Surname");
+    const int stays = 685 - ts.width(); // X + 15 == CW - width: no jump
+    Move({stays, 60});
+    EXPECT_EQ(M->MouseCoordsWindow->geometry(), QRect(QPoint(stays + 15, 75), ts));
+    const int jumps = stays + 1;
+    Move({jumps, 60});
+    EXPECT_EQ(M->MouseCoordsWindow->geometry(), QRect(QPoint(jumps + 5 - ts.width(), 75), ts));
+}
+
+TEST_F(PlacementTest, KeyChosenWhileOverTheImageShowsOnTheNextEntry) {
+    Move({100, 50});
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+    // Chosen (say, from the keyboard) while the pointer stays over the image.
+    M->CheckListBox1->SetItemIndex(0);
+    M->CheckListBox1Click();
+    ASSERT_EQ(M->CurrentText, "K");
+    Move({120, 60});
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Out and back in.
+    const QPoint overList = OverList(QPoint(40, 40));
+    Move(overList);
+    Move({120, 60});
+    EXPECT_TRUE(M->MouseCoordsWindow->isVisible());
+    EXPECT_TRUE(OverrideIsSizeAll());
+    // Leaving restores the pointer and hides the overlay.
+    Move(overList);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
+}
+
+TEST_F(PlacementTest, CoordinateBoxesFollowThePointerBesideASmallImage) {
+    Load(MakeImage("Small.png", {300, 200}));
+    // Below the image, inside the area.
+    Move({250, 700});
+    EXPECT_EQ(M->XEdit->text(), "250");
+    EXPECT_EQ(M->YEdit->text(), "700");
+    Move({20, 30});
+    EXPECT_EQ(M->XEdit->text(), "20");
+    EXPECT_EQ(M->YEdit->text(), "30");
+}
+
+// ---- Undo -------------------------------------------------------------------
+
+TEST_F(PlacementTest, UndoTakesBackTheWholePlacement) {
+    const QImage before = Picture().copy();
+    ChooseKey("K");
+    Click({100, 50});
+    ASSERT_NE(Picture(), before);
+    M->UndoBtn->click();
+    EXPECT_EQ(Picture(), before);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_FALSE(M->CanUndo());
+    // One level: a second Undo changes nothing.
+    M->UndoBtn->click();
+    EXPECT_EQ(Picture(), before);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+}
+
+TEST_F(PlacementTest, UndoPutsAReplacedLineBackInItsPlace) {
+    WriteLayout("Laid.cfg", "Surname,50,60\r\nK,70,80\r\nK2,90,100\r\n");
+    Load(MakeImage("Laid.png", {800, 1500}));
+    ASSERT_EQ(M->ConfigList, (QStringList{"Surname,50,60", "K,70,80", "K2,90,100"}));
+    const QImage loaded = Picture().copy();
+    ChooseKey("K");
+    Click({300, 300});
+    ASSERT_EQ(M->ConfigList, (QStringList{"Surname,50,60", "K2,90,100", "K,313,294"}));
+    const QImage placed = Picture().copy();
+    M->UndoBtn->click();
+    EXPECT_EQ(M->ConfigList, (QStringList{"Surname,50,60", "K,70,80", "K2,90,100"}));
+    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_NE(Picture(), placed);
+    EXPECT_EQ(Picture(), loaded);
+}
+
+TEST_F(PlacementTest, UndoOfTheSecondPlacementKeepsTheFirst) {
+    ChooseKey("K");
+    Click({100, 50});
+    const QImage afterFirst = Picture().copy();
+    ChooseKey("K2,a second key");
+    Click({100, 200});
+    M->UndoBtn->click();
+    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_EQ(Picture(), afterFirst);
+}
+
+TEST_F(PlacementTest, UndoAfterASaveMarksTheLayoutChanged) {
+    ChooseKey("K");
+    Click({100, 50});
+    M->ConfigHasChanged = false; // as a save leaves it
+    M->UndoBtn->click();
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigHasChanged); // the file still holds the placement
+}
+
+TEST_F(PlacementTest, UndoWithNothingToUndoDoesNothing) {
+    const QImage before = Picture().copy();
+    M->UndoBtn->click();
+    EXPECT_EQ(Picture(), before);
+    EXPECT_FALSE(Picture().isNull());
+
+    // A placement on one image, then another image loaded: nothing to undo.
+    ChooseKey("K");
+    Click({100, 50});
+    Load(MakeImage("Other.png", {600, 900}, QColor(200, 220, 240)));
+    const QImage other = Picture().copy();
+    ASSERT_EQ(other.size(), QSize(600, 900));
+    M->UndoBtn->click();
+    EXPECT_EQ(Picture(), other);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+}
+
+TEST_F(PlacementTest, ClearDropsTheSnapshot) {
+    ChooseKey("K");
+    Click({100, 50});
+    F->Platform.Fake.Answers.push_back(BtnYes);
+    M->ClearBtn->click();
+    ASSERT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_FALSE(M->CanUndo());
+    const QImage cleared = Picture().copy();
+    M->UndoBtn->click();
+    EXPECT_EQ(Picture(), cleared);
+    EXPECT_TRUE(M->ConfigList.isEmpty());
+}
+
+} // namespace
