@@ -4,6 +4,7 @@ click and one as a box, saves; then saves an unknown image under a new custom
 key through the selection dialog."""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -40,6 +41,12 @@ class Person:
         self.move(px, py)
         self.x.xdotool("click", str(button))
         time.sleep(0.3)
+
+    def pick(self, row):
+        # A row is as wide as the list's scroll extent, wider than the list:
+        # click on its text near the left edge, which is always in view.
+        rx, ry, rw, rh = atspi.rect(row)
+        self.click_at(rx + min(rw // 2, 60), ry + rh // 2)
 
     def click_at(self, px, py, button=1):
         self.move(px, py)
@@ -91,7 +98,11 @@ def run():
     try:
         with xsession.XServer() as x:
             env = x.env(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **xsession.profile_env(home))
-            bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env)
+            # Its own process group, so that the bus daemon it starts goes with
+            # it and no daemon keeps the test's output open after the run.
+            bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   start_new_session=True)
             time.sleep(1)
             app_proc = subprocess.Popen([PROGRAM], env=env)
             try:
@@ -99,7 +110,8 @@ def run():
             finally:
                 if app_proc.poll() is None:
                     app_proc.kill()
-                bus.kill()
+                os.killpg(bus.pid, signal.SIGKILL)
+                bus.wait()
     finally:
         xsession.remove(home)
 
@@ -119,11 +131,11 @@ def session(x, home, forms, nz):
     # below its top (toolbar and border).
     ix, iy = mx + 2, my + 21
 
-    person.click(atspi.find(app, "Surname,Family name of the person", "list item"))
+    person.pick(atspi.find(app, "Surname,Family name of the person", "list item"))
     person.move(ix + 100, iy + 255)
     person.move(ix + 102, iy + 258)
     person.click_at(ix + 102, iy + 258)
-    person.click(atspi.find(app, "Notes,Free notes", "list item"))
+    person.pick(atspi.find(app, "Notes,Free notes", "list item"))
     person.drag(ix + 100, iy + 645, ix + 700, iy + 900, 3)
     person.move(ix + 400, iy + 400)
     x.screenshot(x.find_window("Kestrova Form Designer"), SHOT)
@@ -148,7 +160,7 @@ def session(x, home, forms, nz):
     # 2. An image the catalogue does not know: saved under a new custom key.
     check(open_image(person, app, os.path.join(nz, "My Scan.png")), "the file dialog opens the unknown image")
     time.sleep(1)
-    person.click(atspi.find(app, "Phone,Home or mobile number", "list item"))
+    person.pick(atspi.find(app, "Phone,Home or mobile number", "list item"))
     person.click_at(ix + 650, iy + 358)
     person.click(atspi.find(app, "Save Config", "push button"))
     message = atspi.find(app, "The Form is not yet available in the Configuration file.", startswith=True,
