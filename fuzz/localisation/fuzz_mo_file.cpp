@@ -1,0 +1,133 @@
+// Any bytes as a catalogue file: refused with EGGIOError or opened, never a
+// crash and never a read outside the catalogue's bytes. The catalogue is
+// opened three ways (mapped from a file, copied from a file, copied from
+// memory); the copies are exactly as long as the bytes, so that the
+// sanitizer sees any read past their end. All three must agree on whether the
+// bytes are a catalogue and on every lookup. Keys are the catalogue's own
+// original strings and the NUL-separated pieces of the input.
+#include "localisation/GnuGettextErrors.h"
+#include "localisation/MoFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+using GnuGettext::EGGIOError;
+using GnuGettext::TMoFile;
+
+namespace {
+
+void Check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+// Reads every byte of S, so that a view pointing outside the catalogue is caught.
+unsigned Touch(std::string_view s) {
+    unsigned h = 0;
+    for (char c : s)
+        h = h * 31 + uchar(c);
+    return h;
+}
+
+std::unique_ptr<TMoFile> Open(const QString& path, const QByteArray& bytes, int how) {
+    try {
+        switch (how) {
+        case 0:
+            return std::make_unique<TMoFile>(path, 0, 0, true);
+        case 1:
+            return std::make_unique<TMoFile>(path, 0, 0, false);
+        default:
+            return std::make_unique<TMoFile>(bytes, path);
+        }
+    } catch (const EGGIOError& e) {
+        Check(!e.Message().isEmpty());
+        return nullptr;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static QTemporaryDir dir;
+    static const QString path = dir.filePath(QStringLiteral("fuzz.mo"));
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    {
+        QFile f(path);
+        Check(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        Check(f.write(bytes) == bytes.size());
+    }
+
+    std::unique_ptr<TMoFile> forms[3];
+    for (int how = 0; how < 3; ++how)
+        forms[how] = Open(path, bytes, how);
+    Check(!forms[0] == !forms[1] && !forms[1] == !forms[2]);
+    if (!forms[0])
+        return 0;
+
+    const TMoFile& mo = *forms[2];
+    for (const auto& f : forms) {
+        Check(f->Count() == mo.Count() && f->doswap() == mo.doswap());
+        Check(f->StartIndex() == mo.StartIndex() && f->StartStep() == mo.StartStep());
+    }
+
+    // Keys: the first originals of the catalogue, the empty key, and the
+    // pieces of the input between NULs.
+    std::vector<std::string_view> keys;
+    const quint32 shown = std::min<quint32>(mo.Count(), 256);
+    for (quint32 i = 0; i < shown; ++i) {
+        (void)Touch(mo.Original(i));
+        (void)Touch(mo.Translation(i));
+        keys.push_back(mo.Original(i));
+    }
+    keys.emplace_back();
+    const char* text = reinterpret_cast<const char*>(data);
+    for (size_t from = 0; from <= size && keys.size() < shown + 64;) {
+        size_t to = from;
+        while (to < size && text[to] != '\0')
+            ++to;
+        keys.emplace_back(text + from, to - from);
+        from = to + 1;
+    }
+
+    // Strictly sorted originals are a well-formed catalogue: each of its
+    // originals is then found, with its own translation.
+    bool sorted = true;
+    for (quint32 i = 1; i < mo.Count() && i < 4096 && sorted; ++i)
+        sorted = mo.Original(i - 1) < mo.Original(i);
+    sorted = sorted && mo.Count() <= 4096;
+
+    // A search halves its step each probe: at most one probe per bit of N, plus one.
+    int maxProbes = 1;
+    for (quint32 n = mo.Count(); n > 0; n >>= 1)
+        ++maxProbes;
+
+    for (size_t k = 0; k < keys.size(); ++k) {
+        const std::string_view key = keys[k];
+        bool found = false;
+        const std::string_view r = mo.Lookup(key, found);
+        const unsigned h = Touch(r);
+        if (!found)
+            Check(r.data() == key.data() && r.size() == key.size());
+        if (sorted && k < shown) {
+            Check(found);
+            Check(r == mo.Translation(quint32(k)));
+        }
+        Check(mo.ProbeSequence(key).size() <= size_t(maxProbes));
+        for (const auto& f : forms) {
+            bool again = false;
+            const std::string_view other = f->Lookup(key, again);
+            Check(again == found && other.size() == r.size() && Touch(other) == h);
+        }
+        const QByteArray qkey(key.data(), qsizetype(key.size()));
+        bool qfound = false;
+        const QByteArray q = mo.gettext(qkey, qfound);
+        Check(qfound == found && q == QByteArray(r.data(), qsizetype(r.size())));
+    }
+    return 0;
+}
