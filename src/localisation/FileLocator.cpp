@@ -6,8 +6,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace GnuGettext {
 
@@ -60,6 +65,96 @@ TFileLocator::TFileLocator(const QString& programFile) : FProgramFile(programFil
 // Catalogues still held by domains are theirs to release; they are not destroyed here.
 TFileLocator::~TFileLocator() = default;
 
+namespace {
+// Records in Found (file positions, Base being that of Buf[0]) the first
+// occurrence in Buf of each marker not found yet. Sixteen positions at a time
+// are filtered on a marker's first and last byte together, so that only rare
+// candidates are compared whole.
+void Search(const std::vector<QByteArray>& markers, const char* buf, qsizetype length, qint64 base,
+            std::vector<qint64>& found, size_t& pending) {
+    auto tryAt = [&](qsizetype pos) {
+        for (size_t m = 0; m < markers.size(); ++m) {
+            const QByteArray& marker = markers[m];
+            if (found[m] < 0 && pos + marker.size() <= length &&
+                std::memcmp(buf + pos, marker.constData(), size_t(marker.size())) == 0) {
+                found[m] = base + pos;
+                --pending;
+            }
+        }
+    };
+    qsizetype longest = 0;
+    for (const QByteArray& m : markers)
+        longest = std::max(longest, m.size());
+    qsizetype pos = 0;
+#ifdef __SSE2__
+    // A candidate has byte First at pos + FirstAt and Last at pos + LastAt.
+    // Where every marker still sought has the same bytes at two positions
+    // (the markers share their head), one filter serves them all.
+    struct Filter {
+        __m128i First, Last;
+        qsizetype FirstAt, LastAt;
+    };
+    std::vector<const QByteArray*> sought;
+    for (size_t m = 0; m < markers.size(); ++m)
+        if (found[m] < 0)
+            sought.push_back(&markers[m]);
+    qsizetype shortest = longest;
+    for (const QByteArray* m : sought)
+        shortest = std::min(shortest, m->size());
+    std::vector<qsizetype> common;
+    for (qsizetype i = 0; i < shortest; ++i)
+        if (std::all_of(sought.begin(), sought.end(),
+                        [&](const QByteArray* m) { return m->at(i) == sought.front()->at(i); }))
+            common.push_back(i);
+    std::vector<Filter> filters;
+    if (common.size() >= 2) {
+        const QByteArray& m = *sought.front();
+        filters.push_back({_mm_set1_epi8(m[common.front()]), _mm_set1_epi8(m[common.back()]),
+                           common.front(), common.back()});
+    } else {
+        for (const QByteArray* m : sought)
+            filters.push_back(
+                {_mm_set1_epi8(m->front()), _mm_set1_epi8(m->back()), 0, m->size() - 1});
+    }
+    auto load = [&](qsizetype at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + at));
+    };
+    auto candidates = [&](const Filter& f, qsizetype at) {
+        return _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(load(at + f.FirstAt), f.First),
+                                               _mm_cmpeq_epi8(load(at + f.LastAt), f.Last)));
+    };
+    auto tryMask = [&](int mask, qsizetype at) {
+        while (mask && pending > 0) {
+            tryAt(at + __builtin_ctz(unsigned(mask)));
+            mask &= mask - 1;
+        }
+    };
+    const qsizetype reach = longest - 1 + 16; // bytes a group of 16 candidates loads
+    if (filters.size() == 1) {
+        const Filter f = filters.front();
+        for (; pos + 48 + reach <= length && pending > 0; pos += 64) {
+            const int m0 = candidates(f, pos), m1 = candidates(f, pos + 16),
+                      m2 = candidates(f, pos + 32), m3 = candidates(f, pos + 48);
+            if (m0 | m1 | m2 | m3) {
+                tryMask(m0, pos);
+                tryMask(m1, pos + 16);
+                tryMask(m2, pos + 32);
+                tryMask(m3, pos + 48);
+            }
+        }
+    }
+    for (; pos + reach <= length && pending > 0; pos += 16) {
+        int mask = 0;
+        for (const Filter& f : filters)
+            mask |= candidates(f, pos);
+        tryMask(mask, pos);
+    }
+#endif
+    for (; pos < length && pending > 0; ++pos)
+        tryAt(pos);
+}
+} // namespace
+
 std::vector<qint64> TFileLocator::FindSignaturePositions(const std::vector<QByteArray>& markers,
                                                          QIODevice& stream) {
     std::vector<qint64> found(markers.size(), -1);
@@ -77,6 +172,17 @@ std::vector<qint64> TFileLocator::FindSignaturePositions(const std::vector<QByte
             f = std::max<qint64>(f, 0);
         return found;
     }
+    // A file that can be mapped is searched in place: no copy of the image.
+    if (auto* file = qobject_cast<QFileDevice*>(&stream); file && file->size() > 0) {
+        if (uchar* view = file->map(0, file->size())) {
+            Search(markers, reinterpret_cast<const char*>(view), qsizetype(file->size()), 0, found,
+                   pending);
+            file->unmap(view);
+            for (auto& f : found)
+                f = std::max<qint64>(f, 0);
+            return found;
+        }
+    }
     // The window is the tail of the previous block (one byte short of the
     // longest marker, so that a marker straddling a boundary is seen whole)
     // followed by the next block.
@@ -90,26 +196,8 @@ std::vector<qint64> TFileLocator::FindSignaturePositions(const std::vector<QByte
         if (got <= 0)
             break;
         const qsizetype length = carry + qsizetype(got);
-        const char* p = buf;
         const char* const end = buf + length;
-        for (size_t m = 0; m < markers.size(); ++m) {
-            if (found[m] >= 0)
-                continue;
-            const char first = markers[m].at(0);
-            const qsizetype ml = markers[m].size();
-            const char* q = p;
-            while (q < end) {
-                q = static_cast<const char*>(std::memchr(q, first, size_t(end - q)));
-                if (!q || end - q < ml)
-                    break;
-                if (std::memcmp(q, markers[m].constData(), size_t(ml)) == 0) {
-                    found[m] = windowBase + (q - buf);
-                    --pending;
-                    break;
-                }
-                ++q;
-            }
-        }
+        Search(markers, buf, length, windowBase, found, pending);
         carry = std::min(carryMax, length);
         std::memmove(buf, end - carry, size_t(carry));
         windowBase += length - carry;
