@@ -10,9 +10,11 @@
 
 namespace GnuGettext {
 
-// One open GNU gettext MO catalogue, read-only after construction. Every
-// header word, table and string is checked against the catalogue's size when
-// it is opened, so no lookup can read outside its bytes.
+// One open GNU gettext MO catalogue, read-only after construction. The header
+// and both tables are checked against the catalogue's size when it is opened;
+// each string is checked when a lookup reaches it (opening must not read the
+// whole catalogue), so no lookup can read outside its bytes. A string that
+// lies outside is never found.
 class TMoFile {
 public:
     // Opens the catalogue whose bytes start at Offset in FileName and run for
@@ -42,9 +44,16 @@ public:
     qint32 StartStep() const { return startstep; }
     bool UsesMemoryMapping() const { return FUseMemoryMappedFiles; }
     const QString& FileName() const { return FFileName; }
-    // Entry I (0-based, below Count()) of the original and translated tables.
-    std::string_view Original(quint32 i) const { return StringAt(O + quint64(i) * 8); }
-    std::string_view Translation(quint32 i) const { return StringAt(T + quint64(i) * 8); }
+    // Entry I (0-based, below Count()) of the original and translated tables;
+    // empty when it lies outside the catalogue.
+    std::string_view Original(quint32 i) const {
+        std::string_view s;
+        return i < N && StringAt(O + quint64(i) * 8, s) ? s : std::string_view();
+    }
+    std::string_view Translation(quint32 i) const {
+        std::string_view s;
+        return i < N && StringAt(T + quint64(i) * 8, s) ? s : std::string_view();
+    }
 
 private:
     void Check();
@@ -56,9 +65,13 @@ private:
             v = __builtin_bswap32(v);
         return v;
     }
-    std::string_view StringAt(quint64 entry) const {
-        return {reinterpret_cast<const char*>(momemory) + ReadCatalogueWord(entry + 4),
-                ReadCatalogueWord(entry)};
+    // The string of the table entry at Entry; false when it lies outside the catalogue.
+    bool StringAt(quint64 entry, std::string_view& s) const {
+        const quint32 len = ReadCatalogueWord(entry), pos = ReadCatalogueWord(entry + 4);
+        if (quint64(len) + pos > FSize)
+            return false;
+        s = {reinterpret_cast<const char*>(momemory) + pos, len};
+        return true;
     }
     template <class OnProbe> qint64 Search(std::string_view key, OnProbe onProbe) const;
 
