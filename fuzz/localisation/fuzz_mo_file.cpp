@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -95,12 +96,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         from = to + 1;
     }
 
-    // Strictly sorted originals are a well-formed catalogue: each of its
-    // originals is then found, with its own translation.
-    bool sorted = true;
-    for (quint32 i = 1; i < mo.Count() && i < 4096 && sorted; ++i)
+    // Strictly sorted originals, every string inside the bytes, are a
+    // well-formed catalogue: each of its originals is then found, with its
+    // own translation.
+    auto word = [&](quint64 at) {
+        quint32 v;
+        std::memcpy(&v, data + at, 4);
+        return mo.doswap() ? __builtin_bswap32(v) : v;
+    };
+    auto inside = [&](quint64 entry) { return quint64(word(entry)) + word(entry + 4) <= size; };
+    bool sorted = mo.Count() <= 4096;
+    for (quint32 i = 0; i < mo.Count() && sorted; ++i)
+        sorted = inside(word(12) + quint64(i) * 8) && inside(word(16) + quint64(i) * 8);
+    for (quint32 i = 1; i < mo.Count() && sorted; ++i)
         sorted = mo.Original(i - 1) < mo.Original(i);
-    sorted = sorted && mo.Count() <= 4096;
 
     // A search halves its step each probe: at most one probe per bit of N, plus one.
     int maxProbes = 1;
