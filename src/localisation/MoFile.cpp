@@ -141,9 +141,6 @@ void TMoFile::Check() {
     startstep = startindex / 2;
 }
 
-// A uniform binary search over the original strings, 1-based: it starts at the
-// largest power of two within N and halves its step, clamping to 1 and N.
-// Answers the matching index, or 0.
 namespace {
 // Key against String as unsigned bytes, then by length: negative, 0 or positive.
 // Eight bytes at a time, as most probes differ within the first few.
@@ -165,24 +162,24 @@ int CompareKey(const uchar* key, quint64 keyLen, const uchar* str, quint64 len) 
             return key[i] < str[i] ? -1 : 1;
     return keyLen < len ? -1 : keyLen > len ? 1 : 0;
 }
-} // namespace
 
 // A uniform binary search over the original strings, 1-based: it starts at the
 // largest power of two within N and halves its step, clamping to 1 and N.
 // Answers the matching index, or 0 (also when a probed string lies outside
-// the catalogue).
-template <class OnProbe> qint64 TMoFile::Search(std::string_view key, OnProbe onProbe) const {
-    if (N == 0)
-        return 0;
-    qint64 index = startindex;
-    qint64 step = startstep;
+// the catalogue). The byte order is a template argument so that the probe
+// loop does not test it on every word.
+template <bool Swap, class OnProbe>
+qint64 SearchTable(const uchar* momemory, quint64 size, quint32 o, quint32 n, qint64 index,
+                   qint64 step, std::string_view key, OnProbe onProbe) {
     const auto* keyBytes = reinterpret_cast<const uchar*>(key.data());
     const quint64 keyLen = key.size();
     for (;;) {
         onProbe(index);
-        const quint64 e = O + quint64(index - 1) * 8;
-        const quint32 len = ReadCatalogueWord(e), pos = ReadCatalogueWord(e + 4);
-        if (quint64(len) + pos > FSize)
+        quint32 entry[2]; // length, offset
+        std::memcpy(entry, momemory + o + quint64(index - 1) * 8, 8);
+        const quint32 len = Swap ? __builtin_bswap32(entry[0]) : entry[0];
+        const quint32 pos = Swap ? __builtin_bswap32(entry[1]) : entry[1];
+        if (quint64(len) + pos > size)
             return 0;
         const int diff = CompareKey(keyBytes, keyLen, momemory + pos, len);
         if (diff == 0)
@@ -192,9 +189,17 @@ template <class OnProbe> qint64 TMoFile::Search(std::string_view key, OnProbe on
         if (diff < 0)
             index = step + 1 > index ? 1 : index - step;
         else
-            index = std::min<qint64>(index + step, N);
+            index = std::min<qint64>(index + step, n);
         step /= 2;
     }
+}
+} // namespace
+
+template <class OnProbe> qint64 TMoFile::Search(std::string_view key, OnProbe onProbe) const {
+    if (N == 0)
+        return 0;
+    return FDoSwap ? SearchTable<true>(momemory, FSize, O, N, startindex, startstep, key, onProbe)
+                   : SearchTable<false>(momemory, FSize, O, N, startindex, startstep, key, onProbe);
 }
 
 std::string_view TMoFile::Lookup(std::string_view key, bool& found) const {
