@@ -15,6 +15,10 @@
 #include <cstring>
 #include <string>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace GnuGettext {
 
 QString ProgramFilePath;
@@ -125,6 +129,22 @@ size_t EncodeKey(const QString& text, char* out) {
     const qsizetype n = text.size();
     char* o = out;
     for (qsizetype i = 0; i < n; ++i) {
+#ifdef __SSE2__
+        // Messages are mostly ASCII: eight units without CR or a high bit at a time.
+        while (i + 8 <= n) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(v, _mm_set1_epi16(short(0xFF80))),
+                                                  _mm_setzero_si128());
+            const __m128i cr = _mm_cmpeq_epi16(v, _mm_set1_epi16('\r'));
+            if (_mm_movemask_epi8(_mm_andnot_si128(cr, ascii)) != 0xFFFF)
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(o), _mm_packus_epi16(v, v));
+            o += 8;
+            i += 8;
+        }
+        if (i == n)
+            break;
+#endif
         const char32_t c = s[i];
         if (c < 0x80) {
             if (c != '\r')
@@ -154,8 +174,25 @@ size_t EncodeKey(const QString& text, char* out) {
     return size_t(o - out);
 }
 
+// Whether R holds an LF; inline, as translations are short and a library
+// call costs more than the search.
+bool HasLineFeed(std::string_view r) {
+    size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= r.size(); i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r.data() + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))
+            return true;
+    }
+#endif
+    for (; i < r.size(); ++i)
+        if (r[i] == '\n')
+            return true;
+    return false;
+}
+
 QString DecodeWithLineBreaks(std::string_view r) {
-    if (!std::memchr(r.data(), '\n', r.size()))
+    if (!HasLineFeed(r))
         return QString::fromUtf8(r.data(), qsizetype(r.size()));
     std::string out;
     out.reserve(r.size() + 16);
@@ -286,7 +323,18 @@ void TDomain::OpenCatalogue() {
     }
 }
 
+void TDomain::Remember(const QString& msgId, const QString& text) {
+    if (!mofile || !Enabled)
+        return;
+    // Bounded, for programs that translate texts made at run time.
+    constexpr qsizetype MaxRemembered = 16384;
+    if (FRemembered.size() >= MaxRemembered)
+        FRemembered.clear();
+    FRemembered.insert(msgId, text);
+}
+
 void TDomain::ReleaseCatalogue() {
+    FRemembered.clear();
     if (mofile) {
         FLocator.ReleaseMoFile(mofile);
         mofile = nullptr;
@@ -429,6 +477,8 @@ QString TGnuGettextInstance::dgettext(const QString& Domain, const QString& MsgI
     if (!Enabled)
         return MsgId;
     TDomain& domain = FindOrCreateDomain(Domain);
+    if (const QString* known = domain.Remembered(MsgId))
+        return *known;
     constexpr qsizetype StackUnits = 256;
     char stack[StackUnits * 3];
     std::string heap;
@@ -438,7 +488,9 @@ QString TGnuGettextInstance::dgettext(const QString& Domain, const QString& MsgI
         buffer = heap.data();
     }
     const size_t length = EncodeKey(MsgId, buffer);
-    return DecodeWithLineBreaks(domain.Lookup(std::string_view(buffer, length)));
+    QString text = DecodeWithLineBreaks(domain.Lookup(std::string_view(buffer, length)));
+    domain.Remember(MsgId, text);
+    return text;
 }
 
 QString TGnuGettextInstance::dngettext(const QString& Domain, const QString& Singular,

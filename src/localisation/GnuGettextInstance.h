@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -78,6 +79,16 @@ public:
     TMoFile* Catalogue() const { return mofile; }
     bool OpenHasFailedBefore() const { return FOpenHasFailedBefore; }
 
+    // The text a message already gave with the catalogue now open, or null.
+    const QString* Remembered(const QString& msgId) const {
+        if (!mofile || !Enabled || FRemembered.isEmpty())
+            return nullptr;
+        const auto it = FRemembered.constFind(msgId);
+        return it == FRemembered.cend() ? nullptr : &it.value();
+    }
+    // Keeps Text as what MsgId gives, while a catalogue is open.
+    void Remember(const QString& msgId, const QString& text);
+
 private:
     void OpenCatalogue();
     void ReleaseCatalogue();
@@ -86,6 +97,10 @@ private:
     TFileLocator& FLocator;
     TMoFile* mofile = nullptr;
     bool FOpenHasFailedBefore = false;
+    // Decoded texts by message for the open catalogue; emptied with it. The
+    // same messages are asked for again and again (menus, dialogs), and a
+    // hash lookup is cheaper than the search and the UTF-8 round trip.
+    QHash<QString, QString> FRemembered;
 };
 
 // The translator: named domains, the current language and its plural rule.
