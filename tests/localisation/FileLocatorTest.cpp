@@ -98,8 +98,9 @@ TEST(FileLocator, HandBuiltLayoutIsRegisteredWithAbsoluteOffsets) {
     EXPECT_EQ(locator.BaseDirectory(), QDir(dir.path()).absolutePath() + QLatin1Char('/'));
     const QString full = locator.BaseDirectory() + DeName;
     EXPECT_TRUE(locator.FileExists(full));
-    EXPECT_TRUE(
-        locator.FileExists(locator.BaseDirectory() + DeName.toUpper().replace("LOCALE", "locale")));
+    // The name below the folder is compared ignoring case.
+    EXPECT_TRUE(locator.FileExists(locator.BaseDirectory() +
+                                   QStringLiteral("locale/DE/lc_messages/DEFAULT.mo")));
     // Only names below the program folder, with the folder spelt exactly.
     EXPECT_FALSE(locator.FileExists(DeName));
     EXPECT_FALSE(locator.FileExists(QStringLiteral("/elsewhere/") + DeName));

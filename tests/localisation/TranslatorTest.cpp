@@ -122,7 +122,7 @@ TEST_F(TranslatorTest, CatalogueSearchByLanguageCode) {
         if (!tried.isEmpty()) {
             EXPECT_EQ(Log.Lines.last(),
                       QStringLiteral("DEBUG3: Domain default now accesses the file."));
-            EXPECT_TRUE(Log.Lines.filter(CataloguePath(tried)).size() == 1) << c.Language;
+            EXPECT_EQ(Log.Lines.filter(CataloguePath(tried)).size(), 1) << c.Language;
         } else {
             const QString fallback = CataloguePath(QString::fromUtf8(c.Language).left(2));
             EXPECT_EQ(Log.Lines.last(),
