@@ -11,14 +11,15 @@
 
 // Runs the registered benchmarks side by side and prints, for each pair, the
 // ratio of the measured operation to its baseline and whether it meets its
-// target. Mean real time per iteration is compared.
+// target. CPU time per iteration is compared: the work is single-threaded, and
+// CPU time does not count time lost to other programs on a busy machine.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration && !r.error_occurred && r.iterations > 0)
-                Times[r.run_name.function_name] = r.GetAdjustedRealTime();
+                Times[r.run_name.function_name] = r.GetAdjustedCPUTime();
     }
     std::map<std::string, double> Times;
 };

@@ -4,7 +4,7 @@
 #include "catalogue/CountryU.h"
 #include "catalogue/CustomKeys.h"
 #include "editor/Folders.h"
-#include "localisation/GNUGetTextU.h"
+#include "localisation/Translate.h"
 #include "localisation/TranslatedLines.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
@@ -25,28 +25,28 @@ TConfigSelectForm* ConfigSelectForm = nullptr;
 namespace {
 
 void ShowSavedNotice(const QString& fileName, const QString& keyName) {
-    ShowNotice(QStringLiteral("Form saved as \"%1\" under key \"%2\"").arg(fileName, keyName), 3000,
-               0, 0, clBlue);
+    ShowNotice(QStringLiteral(N_("Form saved as \"%1\" under key \"%2\"")).arg(fileName, keyName),
+               3000, 0, 0, clBlue);
 }
 
 } // namespace
 
 TConfigSelectForm::TConfigSelectForm(QWidget* parent) : QDialog(parent, Qt::Tool) {
     setObjectName(QStringLiteral("ConfigSelectForm"));
-    setWindowTitle(QStringLiteral("Select Config"));
+    setWindowTitle(QStringLiteral(N_("Select Config")));
     setModal(true);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     CheckListBox1 = new QListWidget(this);
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
     CheckListBox1->setUniformItemSizes(true);
-    Label1 = new QLabel(QStringLiteral("Key name:"), this);
+    Label1 = new QLabel(QStringLiteral(N_("Key name:")), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     KeyEdit = new QLineEdit(this);
     KeyEdit->setObjectName(QStringLiteral("KeyEdit"));
-    NewBtn = new QPushButton(QStringLiteral("&New Config"), this);
+    NewBtn = new QPushButton(QStringLiteral(N_("&New Config")), this);
     NewBtn->setObjectName(QStringLiteral("NewBtn"));
     NewBtn->setAutoDefault(false);
-    SaveBtn = new QPushButton(QStringLiteral("&Save"), this);
+    SaveBtn = new QPushButton(QStringLiteral(N_("&Save")), this);
     SaveBtn->setObjectName(QStringLiteral("SaveBtn"));
     SaveBtn->setAutoDefault(false);
     Label1->move(8, 328);
@@ -83,23 +83,20 @@ void TConfigSelectForm::showEvent(QShowEvent* event) {
 void TConfigSelectForm::FormShow() {
     if (!QFile::exists(FormsFolder + QStringLiteral("KestrovaFormAliases.ini"))) {
         CurrentPlatform().Beep(BeepStop);
-        ErrorBox(GnuGettext::gettext(
-                     QStringLiteral("The Kestrova Forms package is not installed on this PC.")) +
+        ErrorBox(_("The Kestrova Forms package is not installed on this PC.") +
                  QStringLiteral("\r\n") +
-                 GnuGettext::gettext(QStringLiteral("Please download and install from %1."))
-                     .arg(QString::fromLatin1(DownloadPage)));
+                 _("Please download and install from %1.").arg(QString::fromLatin1(DownloadPage)));
         RequestTermination();
         QTimer::singleShot(0, this, &QDialog::reject);
         return;
     }
     NewBtn->setToolTip(
-        TranslatedLines({"Make a Customized Configuration for this Form",
-                         "You will then be able to Print the Form from Kestrova,",
-                         "but you can NOT print it _directly_ from any of the",
-                         "pre-programmed existing Forms (like \"Missing Person Summary\""}));
+        TranslatedLines({N_("Make a Customized Configuration for this Form"),
+                         N_("You will then be able to Print the Form from Kestrova,"),
+                         N_("but you can NOT print it _directly_ from any of the"),
+                         N_("pre-programmed existing Forms (like \"Missing Person Summary\"")}));
     SaveBtn->setEnabled(false);
-    SaveBtn->setToolTip(
-        GnuGettext::gettext(QStringLiteral("Save the Form under one of the above existing Keys")));
+    SaveBtn->setToolTip(_("Save the Form under one of the above existing Keys"));
 
     LoadCustomAliasInifile(ShowCountryDialog);
 
@@ -145,8 +142,8 @@ bool TConfigSelectForm::ConfirmOverwrite() {
     DebugLog(QStringLiteral("ConfigSelectForm.Save: Filename already exists... Overwrite?"), 0);
     CurrentPlatform().Beep(BeepQuestion);
     return ConfirmBox(
-        TranslatedLines({"This Key has already a Form associated with it!",
-                         "Are you sure you want to overwrite it with this new Form?"}),
+        TranslatedLines({N_("This Key has already a Form associated with it!"),
+                         N_("Are you sure you want to overwrite it with this new Form?")}),
         BtnNo);
 }
 
@@ -181,8 +178,7 @@ void TConfigSelectForm::NewBtnClick() {
     if (FormCatalogue->GetForm(FAliasFilename)) {
         DebugLog(QStringLiteral("ConfigSelectForm.NewBtnClick: File already in list"), 0);
         CurrentPlatform().Beep(BeepStop);
-        ErrorBox(GnuGettext::gettext(
-            QStringLiteral("This File name already exists in the Configuration file.")));
+        ErrorBox(_("This File name already exists in the Configuration file."));
         reject();
         return;
     }
@@ -202,8 +198,7 @@ void TConfigSelectForm::NewBtnClick() {
     // back as another key.
     if (!IsValidCatalogueKey(key)) {
         CurrentPlatform().Beep(BeepStop);
-        ErrorBox(GnuGettext::gettext(
-            QStringLiteral("This key name cannot be used in the Configuration file.")));
+        ErrorBox(_("This key name cannot be used in the Configuration file."));
         return;
     }
     if (CustomAliasIni && !CustomAliasIni->ReadString(CurrentCountry, key, QString()).isEmpty() &&

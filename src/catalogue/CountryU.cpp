@@ -2,6 +2,7 @@
 
 #include "catalogue/CatalogueFiles.h"
 #include "editor/Folders.h"
+#include "localisation/Translate.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
 #include "support/Exception.h"
@@ -32,11 +33,11 @@ void ShowCountryDialog() {
 
 TCountryForm::TCountryForm(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CountryForm"));
-    setWindowTitle(QStringLiteral("Country"));
+    setWindowTitle(QStringLiteral(N_("Country")));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(297, 159);
 
-    Label1 = new QLabel(QStringLiteral("Please select your Counry"), this);
+    Label1 = new QLabel(QStringLiteral(N_("Please select your Counry")), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->move(17, 8);
     Label1->adjustSize();
@@ -51,19 +52,19 @@ TCountryForm::TCountryForm(QWidget* parent) : QDialog(parent) {
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(17, 75, 158, 21);
 
-    NewBtn = new QPushButton(QStringLiteral("Add New Country"), this);
+    NewBtn = new QPushButton(QStringLiteral(N_("Add New Country")), this);
     NewBtn->setObjectName(QStringLiteral("NewBtn"));
     NewBtn->setGeometry(185, 75, 100, 21);
     NewBtn->setAutoDefault(false);
 
-    OKBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"),
-                            this);
+    OKBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton),
+                            QStringLiteral(N_("OK")), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(129, 120, 75, 25);
     OKBtn->setDefault(true);
 
     CancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                                QStringLiteral("Cancel"), this);
+                                QStringLiteral(N_("Cancel")), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setGeometry(210, 120, 75, 25);
     CancelBtn->setAutoDefault(false);
@@ -102,7 +103,7 @@ void TCountryForm::FormShow() {
 void TCountryForm::RefuseName(const QString& name) {
     DebugLog(QStringLiteral("Country name invalid: ") + name, 0);
     CurrentPlatform().Beep(BeepStop);
-    ErrorBox(QStringLiteral("This name cannot be used for a country folder."));
+    ErrorBox(QStringLiteral(N_("This name cannot be used for a country folder.")));
 }
 
 void TCountryForm::OKBtnClick() {
@@ -138,9 +139,10 @@ void TCountryForm::MakeNewCountry() {
         RefuseName(name);
         return;
     }
-    if (!ConfirmBox(QStringLiteral("This will generate a new Country, Folder, and initial "
-                                   "database.\r\nAre you sure you want to continue?"),
-                    BtnNo))
+    if (!ConfirmBox(
+            QStringLiteral(N_("This will generate a new Country, Folder, and initial database.")) +
+                QStringLiteral("\r\n") + QStringLiteral(N_("Are you sure you want to continue?")),
+            BtnNo))
         return;
 
     CurrentCountry = name;
@@ -168,8 +170,9 @@ void TCountryForm::MakeNewCountry() {
         try {
             if (!QDir().mkpath(folder))
                 throw Exception(QStringLiteral("Cannot create the folder \"%1\".").arg(folder));
-            if (ConfirmBox(QStringLiteral("The Country folder has been generated as  ") + folder +
-                               QStringLiteral("\r\nDo you want to open the folder?"),
+            if (ConfirmBox(QStringLiteral(N_("The Country folder has been generated as  ")) +
+                               folder + QStringLiteral("\r\n") +
+                               QStringLiteral(N_("Do you want to open the folder?")),
                            BtnYes))
                 CurrentPlatform().ShellOpen(folder);
         } catch (const std::exception& e) {
@@ -177,7 +180,7 @@ void TCountryForm::MakeNewCountry() {
                          QStringLiteral(": ") + ExceptionMessage(e),
                      0);
             CurrentPlatform().Beep(BeepStop);
-            ErrorBox(QStringLiteral("Failed to generate the new Folder!"));
+            ErrorBox(QStringLiteral(N_("Failed to generate the new Folder!")));
         }
     }
 

@@ -1,7 +1,7 @@
 #include "catalogue/CustomKeys.h"
 
 #include "editor/LayoutFile.h"
-#include "localisation/GNUGetTextU.h"
+#include "localisation/Translate.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
 
@@ -27,11 +27,8 @@ CustomKeyProposal ProposeCustomKey(const TDralFormList& catalogue) {
             DebugLog(QStringLiteral("ConfigSelectForm.NewBtnClick: Failed decoding Custom number"),
                      0);
             CurrentPlatform().Beep(BeepStop);
-            ErrorBox(
-                GnuGettext::gettext(QStringLiteral("An ERROR occured saving the Custom Form.")) +
-                QStringLiteral("\r\n") +
-                GnuGettext::gettext(QStringLiteral(
-                    "Please contact Kestrova Limited with a copy of the Debug file..")));
+            ErrorBox(_("An ERROR occured saving the Custom Form.") + QStringLiteral("\r\n") +
+                     _("Please contact Kestrova Limited with a copy of the Debug file.."));
         }
         return out;
     }

@@ -1,5 +1,6 @@
 #include "editor/Folders.h"
 
+#include "localisation/Translate.h"
 #include "platform/Platform.h"
 #include "support/Termination.h"
 
@@ -22,7 +23,7 @@ bool GetDocDirectories() {
             HelpFolder = d + QStringLiteral("Kestrova/Forms/Help/");
         }
     } catch (...) {
-        ErrorBox(QStringLiteral("ERROR IN GET-DOC-DIRECTORY! PROGRAM WILL TERMINATE"));
+        ErrorBox(QStringLiteral(N_("ERROR IN GET-DOC-DIRECTORY! PROGRAM WILL TERMINATE")));
         RequestTermination();
         return false;
     }

@@ -53,15 +53,16 @@ void TMainForm::SaveConfig() {
             if (CustomAliasIni)
                 CustomAliasIni->WriteString(CurrentCountry, key, fileName);
             SaveCustomAliasInifile();
-            ShowNotice(QStringLiteral("Form saved as \"%1\" under Key \"%2\"").arg(fileName, key),
-                       3000, 0, 0, clBlue);
+            ShowNotice(
+                QStringLiteral(N_("Form saved as \"%1\" under Key \"%2\"")).arg(fileName, key),
+                3000, 0, 0, clBlue);
         } else {
             CurrentPlatform().Beep(BeepQuestion);
             CurrentPlatform().MessageBox(
                 BoxKind::Confirmation, QCoreApplication::applicationName(),
-                TranslatedLines({"The Form is not yet available in the Configuration file.",
-                                 "Please select which Kestrova Form this from the list,",
-                                 "or make a NEW entry for this Form."}),
+                TranslatedLines({N_("The Form is not yet available in the Configuration file."),
+                                 N_("Please select which Kestrova Form this from the list,"),
+                                 N_("or make a NEW entry for this Form.")}),
                 BtnOk, BtnOk);
             SelectConfig();
         }
@@ -70,7 +71,8 @@ void TMainForm::SaveConfig() {
         DebugLog(QStringLiteral("Error saving Config file: %1%2/%3.cfg : %4")
                      .arg(FormsFolder, CurrentCountry, AliasName, message),
                  0);
-        PlainBox(QStringLiteral("Error saving Config file: %1.cfg ; %2").arg(AliasName, message));
+        PlainBox(
+            QStringLiteral(N_("Error saving Config file: %1.cfg ; %2")).arg(AliasName, message));
     }
 }
 
@@ -83,7 +85,7 @@ void TMainForm::SelectConfig() {
 
 void TMainForm::ClearBtnClick() {
     CurrentPlatform().Beep(BeepQuestion);
-    if (!ConfirmBox(QStringLiteral("Are you sure you want to clear the current configuration?"),
+    if (!ConfirmBox(QStringLiteral(N_("Are you sure you want to clear the current configuration?")),
                     BtnNo))
         return;
     ConfigList.clear();
@@ -91,7 +93,7 @@ void TMainForm::ClearBtnClick() {
         if (QFile::exists(CFGFilename))
             QFile::remove(CFGFilename);
     } catch (const std::exception& e) {
-        PlainBox(QStringLiteral("Error deleting config file: ") + ExceptionMessage(e));
+        PlainBox(QStringLiteral(N_("Error deleting config file: ")) + ExceptionMessage(e));
     }
     LoadFiles();
 }
@@ -144,10 +146,10 @@ void TMainForm::CheckFileTimerTimer() {
     }
     CheckFileTimer->stop();
     CurrentPlatform().Beep(BeepQuestion);
-    if (ConfirmBox(TranslatedLines({"The Form's Configuration file has changed on Disk.",
-                                    "If you Reload from Disk, any change you have made since last "
-                                    "Save will be lost.",
-                                    "Reload the Form from disk?"}),
+    if (ConfirmBox(TranslatedLines({N_("The Form's Configuration file has changed on Disk."),
+                                    N_("If you Reload from Disk, any change you have made since "
+                                       "last Save will be lost."),
+                                    N_("Reload the Form from disk?")}),
                    BtnYes)) {
         LoadFiles();
     } else {

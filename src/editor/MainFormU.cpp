@@ -13,6 +13,7 @@
 #include "editor/WindowFit.h"
 #include "localisation/GNUGetTextU.h"
 #include "localisation/LanguageU.h"
+#include "localisation/Translate.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
 #include "support/DebugU.h"
@@ -192,28 +193,28 @@ void TMainForm::BuildControls() {
     ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
     addToolBar(Qt::TopToolBarArea, ToolBar1);
 
-    LoadBtn =
-        TextButton(ToolBar1, "LoadBtn", "Load Image", "Load the .PNG and .CFG files from disk");
+    LoadBtn = TextButton(ToolBar1, "LoadBtn", N_("Load Image"),
+                         N_("Load the .PNG and .CFG files from disk"));
     Separator(ToolBar1, 1);
-    Panel2 = LabelPanel(ToolBar1, "Panel2", "X", 19);
+    Panel2 = LabelPanel(ToolBar1, "Panel2", N_("X"), 19);
     XEdit = EditBox(ToolBar1, "XEdit", 51, true);
-    Panel3 = LabelPanel(ToolBar1, "Panel3", "Y", 18);
+    Panel3 = LabelPanel(ToolBar1, "Panel3", N_("Y"), 18);
     YEdit = EditBox(ToolBar1, "YEdit", 51, true);
     Separator(ToolBar1, 2);
-    UndoBtn = TextButton(ToolBar1, "UndoBtn", "Undo", "UNDO the LAST change only");
+    UndoBtn = TextButton(ToolBar1, "UndoBtn", N_("Undo"), N_("UNDO the LAST change only"));
     Separator(ToolBar1, 3);
-    SaveBtn = TextButton(ToolBar1, "SaveBtn", "Save Config", "Save the .CFG file to disk");
-    ClearBtn =
-        TextButton(ToolBar1, "ClearBtn", "Clear Config", "Clear the .CFG file and start again");
-    EditConfigBtn =
-        TextButton(ToolBar1, "EditConfigBtn", "Edit Config", "Manually EDIT the .CFG file on disk");
-    CountryBtn = TextButton(ToolBar1, "CountryBtn", "Country", nullptr);
+    SaveBtn = TextButton(ToolBar1, "SaveBtn", N_("Save Config"), N_("Save the .CFG file to disk"));
+    ClearBtn = TextButton(ToolBar1, "ClearBtn", N_("Clear Config"),
+                          N_("Clear the .CFG file and start again"));
+    EditConfigBtn = TextButton(ToolBar1, "EditConfigBtn", N_("Edit Config"),
+                               N_("Manually EDIT the .CFG file on disk"));
+    CountryBtn = TextButton(ToolBar1, "CountryBtn", N_("Country"), nullptr);
     Separator(ToolBar1, 4);
-    ToolButton5 =
-        TextButton(ToolBar1, "ToolButton5", "&Help", "Click for full Help on using this program.");
+    ToolButton5 = TextButton(ToolBar1, "ToolButton5", N_("&Help"),
+                             N_("Click for full Help on using this program."));
     Separator(ToolBar1, 5);
-    const char* filterHint = "Enter filter text to search only the entries valid for this Form";
-    Panel4 = LabelPanel(ToolBar1, "Panel4", "Filter>", 48);
+    const char* filterHint = N_("Enter filter text to search only the entries valid for this Form");
+    Panel4 = LabelPanel(ToolBar1, "Panel4", N_("Filter>"), 48);
     Panel4->setToolTip(QString::fromLatin1(filterHint));
     {
         QFont bold = Panel4->font();
@@ -226,7 +227,7 @@ void TMainForm::BuildControls() {
     FilterEdit = EditBox(ToolBar1, "FilterEdit", 121, false);
     FilterEdit->setToolTip(QString::fromLatin1(filterHint));
     Separator(ToolBar1, 6);
-    ToolButton7 = TextButton(ToolBar1, "ToolButton7", "Debug", "Open the Debug window");
+    ToolButton7 = TextButton(ToolBar1, "ToolButton7", N_("Debug"), N_("Open the Debug window"));
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("ClientArea"));
@@ -251,10 +252,11 @@ void TMainForm::BuildControls() {
     CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
     CheckListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    Panel1 = new QLabel(
-        QStringLiteral("CLICK ONCE on item from right-hand list, release, then LEFT-Click to "
-                       "enter single Item, or RIGHT-Click to draw a BOX for muliti-line items."),
-        client);
+    Panel1 =
+        new QLabel(QStringLiteral(N_(
+                       "CLICK ONCE on item from right-hand list, release, then LEFT-Click to "
+                       "enter single Item, or RIGHT-Click to draw a BOX for muliti-line items.")),
+                   client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setAlignment(Qt::AlignCenter);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -318,7 +320,7 @@ void TMainForm::FormCreate() {
     MouseCoordsWindow->move(50, 50);
     MouseCoordsWindow->hide();
     MouseCoordsWindow->raise();
-    setWindowTitle(QStringLiteral("Kestrova Form Designer v2.2"));
+    setWindowTitle(QStringLiteral(N_("Kestrova Form Designer v2.2")));
 }
 
 void TMainForm::GetDocDirectories() {
@@ -392,7 +394,7 @@ bool TMainForm::LoadMasterFile() {
         CheckListBox1->SetItems(PascalList);
         return true;
     } catch (const std::exception& e) {
-        PlainBox(QStringLiteral("Error reading Master file: ") + ExceptionMessage(e));
+        PlainBox(QStringLiteral(N_("Error reading Master file: ")) + ExceptionMessage(e));
         RequestTermination();
         return false;
     }
@@ -425,7 +427,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::FormClose() {
     if (ConfigHasChanged) {
         CurrentPlatform().Beep(BeepQuestion);
-        if (ConfirmBox(QStringLiteral("Config has changed. Save?"), BtnNo))
+        if (ConfirmBox(QStringLiteral(N_("Config has changed. Save?")), BtnNo))
             SaveConfig();
     }
     CheckFileTimer->stop();
@@ -499,7 +501,9 @@ void TMainForm::LoadBtnClick() {
     // Emptying a non-empty filter refills the whole list (FilterEditChange).
     FilterEdit->clear();
     const QString chosen = CurrentPlatform().OpenPictureFile(
-        folder, QString(), QStringLiteral("PNG files (*.png)|*.PNG"));
+        folder, QString(),
+        // TRANSLATORS: keep "(*.png)|*.PNG": the dialog reads its file pattern from it.
+        QStringLiteral(N_("PNG files (*.png)|*.PNG")));
     if (chosen.isEmpty())
         return;
     const QString alias = AliasNameOf(chosen);
@@ -522,7 +526,7 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
     } catch (const std::exception& e) {
         // The previous form stays whole, its names included: a later save
         // must not file the old layout under the new image's name.
-        PlainBox(QStringLiteral("Error reading PNG file: ") + ExceptionMessage(e));
+        PlainBox(QStringLiteral(N_("Error reading PNG file: ")) + ExceptionMessage(e));
         return false;
     }
     ImageFilename = imagePath;
@@ -553,7 +557,7 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
         // Out of memory for the picture: nothing to show or draw on.
         Image1->Picture = QImage();
         Image1->update();
-        PlainBox(QStringLiteral("Error reading PNG file: ") + ExceptionMessage(e));
+        PlainBox(QStringLiteral(N_("Error reading PNG file: ")) + ExceptionMessage(e));
         return false;
     }
     Image1->update();
@@ -584,7 +588,7 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
                     CheckListBox1->SetChecked(it.value(), true);
             }
         } catch (const std::exception& e) {
-            PlainBox(QStringLiteral("Error loding Config file: ") + ExceptionMessage(e));
+            PlainBox(QStringLiteral(N_("Error loding Config file: ")) + ExceptionMessage(e));
             return true;
         }
         DrawConfigEntries();

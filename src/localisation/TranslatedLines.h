@@ -1,6 +1,6 @@
 #pragma once
 
-#include "localisation/GNUGetTextU.h"
+#include "localisation/Translate.h"
 
 #include <QStringList>
 #include <initializer_list>

@@ -1,5 +1,6 @@
 #include "support/Application.h"
 
+#include "localisation/Translate.h"
 #include "support/GeneralError.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
@@ -10,7 +11,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         ShowGeneralError(ExceptionMessage(e));
     } catch (...) {
-        ShowGeneralError(QStringLiteral("Unknown error"));
+        ShowGeneralError(QStringLiteral(N_("Unknown error")));
     }
     return false;
 }

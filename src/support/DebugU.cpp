@@ -1,5 +1,6 @@
 #include "support/DebugU.h"
 
+#include "localisation/Translate.h"
 #include "support/DebugLog.h"
 
 #include <QPlainTextEdit>
@@ -9,7 +10,7 @@ TDebugForm* DebugForm = nullptr;
 
 TDebugForm::TDebugForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("DebugForm"));
-    setWindowTitle(QStringLiteral("DebugForm"));
+    setWindowTitle(QStringLiteral(N_("DebugForm")));
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);

@@ -1,6 +1,7 @@
 #include "support/HelpU.h"
 
 #include "editor/Folders.h"
+#include "localisation/Translate.h"
 #include "support/DebugLog.h"
 #include "support/GeneralError.h"
 #include "support/IconU.h"
@@ -53,7 +54,7 @@ QToolButton* ImageButton(QToolBar* bar, const char* name, int image, const char*
 
 THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("HelpForm"));
-    setWindowTitle(QStringLiteral("Kestrova Help"));
+    setWindowTitle(QStringLiteral(N_("Kestrova Help")));
     QFont f(QStringLiteral("Tahoma"));
     f.setPixelSize(11);
     setFont(f);
@@ -65,11 +66,11 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     ToolBar1->setIconSize(QSize(16, 16));
     ToolButton1 = ToolBar1->addSeparator();
     ToolButton1->setObjectName(QStringLiteral("ToolButton1"));
-    BackBtn = ImageButton(ToolBar1, "BackBtn", 72, "Select Previous page");
-    DownBtn = ImageButton(ToolBar1, "DownBtn", 63, "Select a page from the list");
-    ForwardBtn = ImageButton(ToolBar1, "ForwardBtn", 73, "Go forward one page");
-    UpBtn = ImageButton(ToolBar1, "UpBtn", 74, "Go to top of Help");
-    ClearBtn = ImageButton(ToolBar1, "ClearBtn", 75, "Clear History");
+    BackBtn = ImageButton(ToolBar1, "BackBtn", 72, N_("Select Previous page"));
+    DownBtn = ImageButton(ToolBar1, "DownBtn", 63, N_("Select a page from the list"));
+    ForwardBtn = ImageButton(ToolBar1, "ForwardBtn", 73, N_("Go forward one page"));
+    UpBtn = ImageButton(ToolBar1, "UpBtn", 74, N_("Go to top of Help"));
+    ClearBtn = ImageButton(ToolBar1, "ClearBtn", 75, N_("Clear History"));
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     DownBtn->setMenu(PopupMenu1);

@@ -1,6 +1,7 @@
 #include "support/InfoBox2U.h"
 
 #include "editor/TextFile.h"
+#include "localisation/Translate.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -46,7 +47,7 @@ TInfoForm2::TInfoForm2(QWidget* parent)
     Image1 = new QLabel(Panel1);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->move(3, 3);
-    CloseBtn = new QPushButton(QStringLiteral("X"), Panel1);
+    CloseBtn = new QPushButton(QStringLiteral(N_("X")), Panel1);
     CloseBtn->setObjectName(QStringLiteral("CloseBtn"));
     CloseBtn->setFixedSize(19, 19);
     CloseBtn->setFont(TahomaPixels(11, true));

@@ -32,6 +32,7 @@ TEST_F(LoadingTest, WindowFitsTheScreen) {
         {"800 on 1024", {1024, 768}, 800, 0, {0, 0, 1024, 768}, 800},
         {"800 on 1000", {1000, 700}, 800, 50, {0, 0, 1000, 700}, 778},
         {"wider than the screen", {1920, 1080}, 2480, 300, {0, 0, 1920, 1080}, 1698},
+        {"A4 at 150 DPI on 1920", {1920, 1080}, 1240, 0, {0, 0, 1462, 1080}, 1240},
     };
     for (const auto& c : cases) {
         F->Platform.Fake.Screen = c.screen;
@@ -44,6 +45,9 @@ TEST_F(LoadingTest, WindowFitsTheScreen) {
         EXPECT_EQ(M->CheckListBox1->x(), M->ScrollBox1->width()) << c.name;
         EXPECT_EQ(M->CheckListBox1->width(), M->centralWidget()->width() - M->ScrollBox1->width())
             << c.name;
+        if (c.imageWidth <= c.scrollClient) { // no scrolling: the list keeps its room
+            EXPECT_GE(M->CheckListBox1->width(), 200 - 22) << c.name;
+        }
         const bool scrolls = c.imageWidth > c.scrollClient;
         EXPECT_EQ(M->ScrollBox1->horizontalScrollBar()->maximum() > 0, scrolls) << c.name;
         EXPECT_EQ(M->ScrollBox1->horizontalScrollBar()->value(), 0) << c.name;

@@ -53,12 +53,15 @@ class Person:
         self.x.xdotool("click", str(button))
         time.sleep(0.3)
 
-    def drag(self, x0, y0, x1, y1, button):
+    def drag(self, x0, y0, x1, y1, button, shot_during=None):
         self.move(x0, y0)
         self.x.xdotool("mousedown", str(button))
         steps = 8
         for i in range(1, steps + 1):
             self.move(x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
+        if shot_during:  # the whole screen: the overlay is a window of its own
+            time.sleep(0.3)
+            self.x.screenshot("root", shot_during)
         self.x.xdotool("mouseup", str(button))
         time.sleep(0.3)
 
@@ -136,7 +139,7 @@ def session(x, home, forms, nz):
     person.move(ix + 102, iy + 258)
     person.click_at(ix + 102, iy + 258)
     person.pick(atspi.find(app, "Notes,Free notes", "list item"))
-    person.drag(ix + 100, iy + 645, ix + 700, iy + 900, 3)
+    person.drag(ix + 100, iy + 645, ix + 700, iy + 900, 3, shot_during=SHOT.replace(".png", "-box-drag.png"))
     person.move(ix + 400, iy + 400)
     x.screenshot(x.find_window("Kestrova Form Designer"), SHOT)
 
