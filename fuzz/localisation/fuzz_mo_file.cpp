@@ -1,5 +1,7 @@
 // Any bytes as a catalogue file: refused with EGGIOError or opened, never a
-// crash and never a read outside the catalogue's bytes. The catalogue is
+// crash and never a read outside the catalogue's bytes. The bytes are opened
+// exactly when their header, both tables and every string of the tables lie
+// inside them, which is worked out here apart from the catalogue. It is
 // opened three ways (mapped from a file, copied from a file, copied from
 // memory); the copies are exactly as long as the bytes, so that the
 // sanitizer sees any read past their end. All three must agree on whether the
@@ -64,14 +66,40 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(f.write(bytes) == bytes.size());
     }
 
+    // The bytes as a catalogue: a known magic, then N, O and T; both tables
+    // and every string they point at inside the bytes.
+    bool swap = false;
+    auto word = [&](quint64 at) {
+        quint32 v;
+        std::memcpy(&v, data + at, 4);
+        return swap ? __builtin_bswap32(v) : v;
+    };
+    bool wellFormed = size >= 20;
+    if (wellFormed) {
+        swap = word(0) == 0xde120495;
+        wellFormed = word(0) == 0x950412de;
+    }
+    if (wellFormed) {
+        const quint64 n = word(8), o = word(12), t = word(16);
+        wellFormed = n <= 0x7fffffff && o + n * 8 <= size && t + n * 8 <= size;
+        for (quint64 i = 0; i < n && wellFormed; ++i)
+            for (quint64 table : {o, t}) {
+                const quint64 entry = table + i * 8;
+                if (quint64(word(entry)) + word(entry + 4) > size)
+                    wellFormed = false;
+            }
+    }
+
     std::unique_ptr<TMoFile> forms[3];
-    for (int how = 0; how < 3; ++how)
+    for (int how = 0; how < 3; ++how) {
         forms[how] = Open(path, bytes, how);
-    Check(!forms[0] == !forms[1] && !forms[1] == !forms[2]);
+        Check(!forms[how] == !wellFormed);
+    }
     if (!forms[0])
         return 0;
 
     const TMoFile& mo = *forms[2];
+    Check(mo.doswap() == swap);
     for (const auto& f : forms) {
         Check(f->Count() == mo.Count() && f->doswap() == mo.doswap());
         Check(f->StartIndex() == mo.StartIndex() && f->StartStep() == mo.StartStep());
@@ -82,6 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<std::string_view> keys;
     const quint32 shown = std::min<quint32>(mo.Count(), 256);
     for (quint32 i = 0; i < shown; ++i) {
+        // Every string was checked at open: each one is whole.
+        Check(mo.Original(i).size() == word(word(12) + quint64(i) * 8));
+        Check(mo.Translation(i).size() == word(word(16) + quint64(i) * 8));
         (void)Touch(mo.Original(i));
         (void)Touch(mo.Translation(i));
         keys.push_back(mo.Original(i));
@@ -96,18 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         from = to + 1;
     }
 
-    // Strictly sorted originals, every string inside the bytes, are a
-    // well-formed catalogue: each of its originals is then found, with its
-    // own translation.
-    auto word = [&](quint64 at) {
-        quint32 v;
-        std::memcpy(&v, data + at, 4);
-        return mo.doswap() ? __builtin_bswap32(v) : v;
-    };
-    auto inside = [&](quint64 entry) { return quint64(word(entry)) + word(entry + 4) <= size; };
+    // Strictly sorted originals make a searchable catalogue: each of its
+    // originals is then found, with its own translation.
     bool sorted = mo.Count() <= 4096;
-    for (quint32 i = 0; i < mo.Count() && sorted; ++i)
-        sorted = inside(word(12) + quint64(i) * 8) && inside(word(16) + quint64(i) * 8);
     for (quint32 i = 1; i < mo.Count() && sorted; ++i)
         sorted = mo.Original(i - 1) < mo.Original(i);
 

@@ -34,6 +34,29 @@ bool Extent(qint64 fileSize, qint64 offset, qint64 size, quint64& length) {
     length = quint64(size);
     return true;
 }
+
+// The end of the furthest-reaching string of both tables: one sequential pass
+// over the table entries, reading only the tables, not the strings. 64-bit
+// sums, so that no length and offset can wrap back inside the catalogue.
+template <bool Swap>
+quint64 FurthestStringEnd(const uchar* momemory, quint32 o, quint32 t, quint32 n) {
+    const uchar* originals = momemory + o;
+    const uchar* translations = momemory + t;
+    quint64 reach = 0;
+    for (quint32 i = 0; i < n; ++i) {
+        quint32 a[2], b[2]; // length, offset
+        std::memcpy(a, originals + quint64(i) * 8, 8);
+        std::memcpy(b, translations + quint64(i) * 8, 8);
+        if constexpr (Swap) {
+            a[0] = __builtin_bswap32(a[0]);
+            a[1] = __builtin_bswap32(a[1]);
+            b[0] = __builtin_bswap32(b[0]);
+            b[1] = __builtin_bswap32(b[1]);
+        }
+        reach = std::max(reach, std::max(quint64(a[0]) + a[1], quint64(b[0]) + b[1]));
+    }
+    return reach;
+}
 } // namespace
 
 TMoFile::TMoFile(const QString& fileName, qint64 offset, qint64 size, bool useMemoryMappedFiles)
@@ -124,11 +147,15 @@ void TMoFile::Check() {
     O = ReadCatalogueWord(12);
     T = ReadCatalogueWord(16);
 
-    // Both tables must lie inside the catalogue; their strings are checked as
-    // lookups reach them, so that opening stays a header read.
+    // Both tables, then every string they point at, must lie inside the
+    // catalogue, so that a corrupt catalogue is refused when it is opened.
     const quint64 tableBytes = quint64(N) * 8;
     if (N > quint32(INT32_MAX) || quint64(O) + tableBytes > FSize ||
         quint64(T) + tableBytes > FSize)
+        NotACatalogue(FFileName);
+    const quint64 reach = FDoSwap ? FurthestStringEnd<true>(momemory, O, T, N)
+                                  : FurthestStringEnd<false>(momemory, O, T, N);
+    if (reach > FSize)
         NotACatalogue(FFileName);
 
     quint32 p = 0;
@@ -166,8 +193,10 @@ int CompareKey(const uchar* key, quint64 keyLen, const uchar* str, quint64 len) 
 // A uniform binary search over the original strings, 1-based: it starts at the
 // largest power of two within N and halves its step, clamping to 1 and N.
 // Answers the matching index, or 0 (also when a probed string lies outside
-// the catalogue). The byte order is a template argument so that the probe
-// loop does not test it on every word.
+// the catalogue: every string was inside when it was opened, but a mapped
+// file can be rewritten under the mapping, and a lookup must still never read
+// past it; the check is one compare per probe). The byte order is a template argument so that the
+// probe loop does not test it on every word.
 template <bool Swap, class OnProbe>
 qint64 SearchTable(const uchar* momemory, quint64 size, quint32 o, quint32 n, qint64 index,
                    qint64 step, std::string_view key, OnProbe onProbe) {

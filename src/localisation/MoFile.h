@@ -10,11 +10,13 @@
 
 namespace GnuGettext {
 
-// One open GNU gettext MO catalogue, read-only after construction. The header
-// and both tables are checked against the catalogue's size when it is opened;
-// each string is checked when a lookup reaches it (opening must not read the
-// whole catalogue), so no lookup can read outside its bytes. A string that
-// lies outside is never found.
+// One open GNU gettext MO catalogue, read-only after construction. The header,
+// both tables and every string they point at are checked against the
+// catalogue's size when it is opened, and a catalogue reaching outside its
+// bytes is refused then. Opening reads the tables, never the strings, so that
+// a mapped catalogue's cost follows its number of strings, not its bytes.
+// Lookups check each string they reach as well (a mapped file can change
+// under the mapping), so no lookup reads outside the catalogue's bytes.
 class TMoFile {
 public:
     // Opens the catalogue whose bytes start at Offset in FileName and run for
@@ -45,7 +47,7 @@ public:
     bool UsesMemoryMapping() const { return FUseMemoryMappedFiles; }
     const QString& FileName() const { return FFileName; }
     // Entry I (0-based, below Count()) of the original and translated tables;
-    // empty when it lies outside the catalogue.
+    // empty for any other I, or when the entry no longer lies inside.
     std::string_view Original(quint32 i) const {
         std::string_view s;
         return i < N && StringAt(O + quint64(i) * 8, s) ? s : std::string_view();
