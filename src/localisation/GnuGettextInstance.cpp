@@ -326,8 +326,6 @@ void TDomain::OpenCatalogue() {
 void TDomain::Remember(const QString& msgId, const QString& text) {
     if (!mofile || !Enabled)
         return;
-    // Bounded, for programs that translate texts made at run time.
-    constexpr qsizetype MaxRemembered = 16384;
     if (FRemembered.size() >= MaxRemembered)
         FRemembered.clear();
     FRemembered.insert(msgId, text);

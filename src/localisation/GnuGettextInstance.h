@@ -88,6 +88,10 @@ public:
     }
     // Keeps Text as what MsgId gives, while a catalogue is open.
     void Remember(const QString& msgId, const QString& text);
+    // Texts remembered at most; the whole set is emptied when it is full, for
+    // programs that translate texts made at run time.
+    static constexpr qsizetype MaxRemembered = 16384;
+    qsizetype RememberedCount() const { return FRemembered.size(); }
 
 private:
     void OpenCatalogue();

@@ -7,7 +7,11 @@
 #include "localisation/MoFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -457,4 +461,142 @@ TEST_F(TranslatorTest, LanguagesWithCatalogues) {
     EXPECT_EQ(T(QStringLiteral("Open")), QStringLiteral("Öffnen"));
     EXPECT_EQ(Translator->FindDomain(QStringLiteral("default"))->Catalogue()->FileName(),
               Root() + QStringLiteral("designer"));
+}
+
+// The translator remembers each domain's decoded texts while its catalogue is
+// open; none of these may outlive the catalogue they came from.
+TEST_F(TranslatorTest, RememberedTextsFollowTheLanguageAndTheBinding) {
+    Put(QStringLiteral("de"), CompileCatalogue(GermanPo()));
+    Put(QStringLiteral("pl"), CompileCatalogue(PolishPo()));
+    const QString other = Root() + QStringLiteral("other/");
+    WriteFile(other + QStringLiteral("de/LC_MESSAGES/default.mo"),
+              CompileCatalogue(PoHeader() + "msgid \"Open\"\nmsgstr \"Aufmachen\"\n"));
+    const QString single = Root() + QStringLiteral("single.mo");
+    WriteFile(single, CompileCatalogue(PoHeader() + "msgid \"Open\"\nmsgstr \"Auf\"\n"));
+    Start(QStringLiteral("de"));
+    const QString open = QStringLiteral("Open");
+    TDomain* domain = Translator->FindDomain(QStringLiteral("default"));
+    ASSERT_NE(domain, nullptr);
+
+    // Asked twice, the second answer comes from what the domain remembers.
+    EXPECT_EQ(T(open), QStringLiteral("Öffnen"));
+    EXPECT_EQ(domain->RememberedCount(), 1);
+    EXPECT_EQ(T(open), QStringLiteral("Öffnen"));
+
+    struct Step {
+        const char* What;
+        std::function<void()> Change;
+        QString Expected;
+    };
+    const Step steps[] = {
+        {"another language", [&] { Translator->UseLanguage(QStringLiteral("pl")); },
+         QStringLiteral("Otwórz")},
+        {"a language without a catalogue", [&] { Translator->UseLanguage(QStringLiteral("sv")); },
+         open},
+        {"the first language again", [&] { Translator->UseLanguage(QStringLiteral("de")); },
+         QStringLiteral("Öffnen")},
+        {"another folder", [&] { Translator->bindtextdomain(QStringLiteral("default"), other); },
+         QStringLiteral("Aufmachen")},
+        {"one file", [&] { Translator->bindtextdomainToFile(QStringLiteral("default"), single); },
+         QStringLiteral("Auf")},
+        {"the first folder again",
+         [&] { Translator->bindtextdomain(QStringLiteral("default"), Root() + "locale"); },
+         QStringLiteral("Öffnen")},
+    };
+    for (const auto& s : steps) {
+        s.Change();
+        // Another message first, so that the catalogue is open again when Open is asked.
+        EXPECT_EQ(T(QStringLiteral("Nowhere")), QStringLiteral("Nowhere")) << s.What;
+        EXPECT_EQ(T(open), s.Expected) << s.What;
+        EXPECT_EQ(T(open), s.Expected) << s.What << ", asked again";
+    }
+
+    // Switched off, the translator hands back even a remembered text untouched.
+    Translator->Enabled = false;
+    EXPECT_EQ(T(open), open);
+    Translator->Enabled = true;
+    EXPECT_EQ(T(open), QStringLiteral("Öffnen"));
+}
+
+TEST_F(TranslatorTest, ACatalogueChangedOnDiskIsReadWhenItIsOpenedAgain) {
+    const QString path = CataloguePath(QStringLiteral("de"));
+    Put(QStringLiteral("de"), CompileCatalogue(GermanPo()));
+    Start(QStringLiteral("de"));
+    EXPECT_EQ(T(QStringLiteral("Open")), QStringLiteral("Öffnen"));
+
+    // Replaced (a new file under the same name) while open: the open catalogue
+    // keeps answering, remembered and searched texts alike, from its own bytes.
+    const QString fresh = path + QStringLiteral(".new");
+    WriteFile(fresh, CompileCatalogue(PoHeader() + "msgid \"Open\"\nmsgstr \"Auf\"\n\n"
+                                                   "msgid \"Open file\"\nmsgstr \"Datei auf\"\n"));
+    ASSERT_EQ(
+        std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()), 0);
+    EXPECT_EQ(T(QStringLiteral("Open")), QStringLiteral("Öffnen"));
+    EXPECT_EQ(T(QStringLiteral("Open file")), QStringLiteral("Datei öffnen"));
+
+    // Opened again, the new catalogue answers, not a text remembered from the old one.
+    Translator->UseLanguage(QStringLiteral("de"));
+    EXPECT_EQ(T(QStringLiteral("Open file")), QStringLiteral("Datei auf"));
+    EXPECT_EQ(T(QStringLiteral("Open")), QStringLiteral("Auf"));
+
+    // Rewritten in place while no catalogue is open: read when it is next needed.
+    Translator->UseLanguage(QStringLiteral("sv"));
+    EXPECT_EQ(Locator->OpenCatalogues(), 0);
+    Put(QStringLiteral("de"), CompileCatalogue(PoHeader() + "msgid \"Open\"\nmsgstr \"Offen\"\n"));
+    Translator->UseLanguage(QStringLiteral("de"));
+    EXPECT_EQ(T(QStringLiteral("Open")), QStringLiteral("Offen"));
+    EXPECT_EQ(T(QStringLiteral("Open file")), QStringLiteral("Open file"));
+}
+
+TEST_F(TranslatorTest, RememberedTextsKeepPluralFormsAndLineBreaks) {
+    Put(QStringLiteral("pl"),
+        CompileCatalogue(PolishPo() + "\nmsgid \"a\\nb\"\nmsgstr \"x\\ny\"\n"));
+    Start(QStringLiteral("pl"));
+    const QString file = QStringLiteral("file"), files = QStringLiteral("files");
+    // Each count picks its own form from the one remembered entry.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(Translator->ngettext(file, files, 1), QStringLiteral("plik")) << round;
+        EXPECT_EQ(Translator->ngettext(file, files, 3), QStringLiteral("pliki")) << round;
+        EXPECT_EQ(Translator->ngettext(file, files, 5), QStringLiteral("plików")) << round;
+        // Untranslated pairs keep the first rule, whatever is remembered.
+        EXPECT_EQ(Translator->ngettext(QStringLiteral("cat"), QStringLiteral("cats"), 5),
+                  QStringLiteral("cats"))
+            << round;
+        EXPECT_EQ(Translator->ngettext(QStringLiteral("cat"), QStringLiteral("cats"), 1),
+                  QStringLiteral("cat"))
+            << round;
+        // Line breaks are restored in what is remembered, for each way of writing the key.
+        EXPECT_EQ(T(QStringLiteral("a\nb")), QStringLiteral("x\r\ny")) << round;
+        EXPECT_EQ(T(QStringLiteral("a\r\nb")), QStringLiteral("x\r\ny")) << round;
+        EXPECT_EQ(T(QStringLiteral("q\nr")), QStringLiteral("q\r\nr")) << round;
+        EXPECT_EQ(T(QStringLiteral("q\rr")), QStringLiteral("qr")) << round;
+    }
+    // The language's rule changes with the language, and so does the remembered entry.
+    Put(QStringLiteral("de"), CompileCatalogue(GermanPo()));
+    Translator->UseLanguage(QStringLiteral("de"));
+    EXPECT_EQ(Translator->ngettext(file, files, 5), QStringLiteral("Dateien"));
+    EXPECT_EQ(Translator->ngettext(file, files, 1), QStringLiteral("Datei"));
+}
+
+TEST_F(TranslatorTest, TextsMadeAtRunTimeStayBoundedWithoutChangingAnswers) {
+    Put(QStringLiteral("de"), CompileCatalogue(GermanPo()));
+    Start(QStringLiteral("de"));
+    TDomain* domain = Translator->FindDomain(QStringLiteral("default"));
+    ASSERT_NE(domain, nullptr);
+    // Well past the bound, translated messages asked between the made ones.
+    const qsizetype total = TDomain::MaxRemembered * 2 + 100;
+    qsizetype wrong = 0, mostRemembered = 0;
+    for (qsizetype i = 0; i < total; ++i) {
+        const QString made = QStringLiteral("Record %1\nof the run").arg(i);
+        if (T(made) != QStringLiteral("Record %1\r\nof the run").arg(i))
+            ++wrong;
+        if (i % 997 == 0 && T(QStringLiteral("Open file")) != QStringLiteral("Datei öffnen"))
+            ++wrong;
+        mostRemembered = std::max(mostRemembered, domain->RememberedCount());
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(mostRemembered, TDomain::MaxRemembered);
+    EXPECT_LT(domain->RememberedCount(), TDomain::MaxRemembered);
+    EXPECT_EQ(T(QStringLiteral("Open")), QStringLiteral("Öffnen"));
+    EXPECT_EQ(T(QStringLiteral("Record 5\nof the run")), QStringLiteral("Record 5\r\nof the run"));
 }
