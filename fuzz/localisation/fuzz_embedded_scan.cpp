@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "FuzzChecks.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -21,18 +23,6 @@
 using namespace GnuGettext;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-unsigned Touch(std::string_view s) {
-    unsigned h = 0;
-    for (char c : s)
-        h = h * 31 + uchar(c);
-    return h;
-}
 
 void LookUpAll(TMoFile& mo, const QByteArray& bytes, const QString& name) {
     std::unique_ptr<TMoFile> copy;

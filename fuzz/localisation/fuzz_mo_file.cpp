@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "FuzzChecks.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,19 +26,6 @@ using GnuGettext::EGGIOError;
 using GnuGettext::TMoFile;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-// Reads every byte of S, so that a view pointing outside the catalogue is caught.
-unsigned Touch(std::string_view s) {
-    unsigned h = 0;
-    for (char c : s)
-        h = h * 31 + uchar(c);
-    return h;
-}
 
 std::unique_ptr<TMoFile> Open(const QString& path, const QByteArray& bytes, int how) {
     try {
