@@ -15,6 +15,12 @@ namespace {
 
 const QByteArray PngSignature("\x89PNG\r\n\x1a\n", 8);
 
+[[noreturn]] void NoMemoryFor(QSize size) {
+    throw Exception(QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
+                        .arg(size.width())
+                        .arg(size.height()));
+}
+
 } // namespace
 
 QImage ReadFormImage(QIODevice& device, const FormImageSizeFn& onSize) {
@@ -24,6 +30,7 @@ QImage ReadFormImage(QIODevice& device, const FormImageSizeFn& onSize) {
     if (head != PngSignature)
         throw Exception(QStringLiteral("the file is not a PNG image (it lacks the PNG signature)"));
 
+    // Large scans (A3 at 600 DPI) exceed Qt's default 128 MB image limit.
     QImageReader::setAllocationLimit(FormImageLimitMB);
     QImageReader reader(&device, "png");
     reader.setDecideFormatFromContent(false);
@@ -75,17 +82,13 @@ void FormPictureInto(QImage& picture, const QImage& image) {
         if (image.format() != QImage::Format_Grayscale8) {
             picture = FormPicture(image);
             if (picture.isNull())
-                throw Exception(QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
-                                    .arg(image.width())
-                                    .arg(image.height()));
+                NoMemoryFor(image.size());
             return;
         }
         picture = QImage(); // the old memory goes before the new is taken
         picture = QImage(image.size(), QImage::Format_RGB32);
         if (picture.isNull())
-            throw Exception(QStringLiteral("not enough memory for a picture of %1 x %2 pixels")
-                                .arg(image.width())
-                                .arg(image.height()));
+            NoMemoryFor(image.size());
 #ifdef __linux__
         // A fresh picture is tens of megabytes touched for the first time:
         // in 2 MB pages that costs a few faults instead of thousands.

@@ -101,6 +101,15 @@ int FindFieldIndex(const QStringList& items, const QString& key) {
     return -1;
 }
 
+QHash<QString, int> FieldIndexes(const QStringList& items) {
+    QHash<QString, int> first;
+    first.reserve(items.size());
+    // From the end, so that an earlier item of a key overwrites a later one.
+    for (int i = int(items.size()) - 1; i >= 0; --i)
+        first.insert(KeyOfLine(items.at(i)), i);
+    return first;
+}
+
 int PlaceEntry(QStringList& configList, const QString& key, const QString& entry) {
     const int i = FindConfigEntry(configList, key);
     if (i >= 0)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -40,6 +41,8 @@ int FindConfigEntry(const QStringList& configList, const QString& key);
 
 // Index of the first item whose key (head at ",") equals key exactly; -1 when none.
 int FindFieldIndex(const QStringList& items, const QString& key);
+// FindFieldIndex for every key at once: each key's first item, in one pass.
+QHash<QString, int> FieldIndexes(const QStringList& items);
 
 // Adds or replaces the key's line: an earlier line of the key is removed and
 // the new one appended. Returns the index the earlier line had, or -1.

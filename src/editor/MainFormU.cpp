@@ -115,7 +115,7 @@ private:
 // background behind the text; outlines red, one pixel, no fill.
 QFont PictureFont() {
     QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(std::clamp(FormFontSize, 1, 1000));
+    font.setPointSize(KeyPointSize(FormFontSize));
     return font;
 }
 
@@ -576,12 +576,8 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
             QStringList lines = ReadTextLines(CFGFilename, &encoding);
             ConfigList = lines;
             ConfigEncoding = encoding;
-            // First item of each key, as FindFieldIndex finds it, without a
-            // walk of the whole list per layout line.
-            QHash<QString, int> first;
-            const QStringList& items = CheckListBox1->Items();
-            for (int i = int(items.size()) - 1; i >= 0; --i)
-                first.insert(KeyOfLine(items.at(i)), i);
+            // Without a walk of the whole list per layout line.
+            const QHash<QString, int> first = FieldIndexes(CheckListBox1->Items());
             for (const QString& line : std::as_const(ConfigList)) {
                 const auto it = first.constFind(KeyOfLine(line));
                 if (it != first.constEnd())

@@ -13,11 +13,6 @@ namespace {
 // Constant source alpha of the tint during a box drag.
 constexpr double TintOpacity = 200 / 255.0;
 
-// Qt warns about and ignores point sizes below 1; a bad setting must neither.
-int SanePointSize(int size) {
-    return std::clamp(size, 1, 1000);
-}
-
 } // namespace
 
 TMouseCoordsWindow::TMouseCoordsWindow(QWidget* parent, MouseCoordsHost* host)
@@ -45,7 +40,7 @@ TMouseCoordsWindow::TMouseCoordsWindow(QWidget* parent, MouseCoordsHost* host)
 TMouseCoordsWindow::~TMouseCoordsWindow() = default;
 
 QSize TMouseCoordsWindow::TextSize(const QString& AText, int fontSize) {
-    const int pt = SanePointSize(fontSize);
+    const int pt = KeyPointSize(fontSize);
     if (pt != FFontSize) {
         FFontSize = pt;
         FFont.setPointSize(pt);

@@ -12,6 +12,12 @@
 inline constexpr int KeyOffsetX = 13;
 inline constexpr int KeyOffsetY = -6;
 
+// The point size keys are written at for FormFontSize: Qt ignores sizes
+// below 1, and a hand-edited setting must not make the font absurd.
+inline int KeyPointSize(int formFontSize) {
+    return formFontSize < 1 ? 1 : formFontSize > 1000 ? 1000 : formFontSize;
+}
+
 // Size of the overlay: exactly -1 in a dimension means "as large as the text"
 // in it; every other value, zero and negative ones included, is taken as is.
 QSize OverlaySize(int w, int h, QSize textSize);

@@ -7,7 +7,6 @@
 #include "support/Application.h"
 #include "support/WebBrowser.h"
 
-#include <QImageReader>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -23,8 +22,6 @@ int main(int argc, char** argv) {
 
     TApplication app(argc, argv);
     TApplication::setApplicationName(QStringLiteral("Kestrova Form Designer"));
-    // Large scans (A3 at 600 DPI) exceed Qt's default 128 MB image limit.
-    QImageReader::setAllocationLimit(1024);
 
     TMainForm* mainForm = CreateWindows();
     platform.SetOwnerWindow(mainForm);

@@ -167,20 +167,21 @@ std::vector<qint64> TFileLocator::FindSignaturePositions(const std::vector<QByte
             ++pending;
         longest = std::max(longest, markers[m].size());
     }
-    if (pending == 0 || !stream.seek(0)) {
+    // Markers not found answer 0.
+    auto result = [&found] {
         for (auto& f : found)
             f = std::max<qint64>(f, 0);
         return found;
-    }
+    };
+    if (pending == 0 || !stream.seek(0))
+        return result();
     // A file that can be mapped is searched in place: no copy of the image.
     if (auto* file = qobject_cast<QFileDevice*>(&stream); file && file->size() > 0) {
         if (uchar* view = file->map(0, file->size())) {
             Search(markers, reinterpret_cast<const char*>(view), qsizetype(file->size()), 0, found,
                    pending);
             file->unmap(view);
-            for (auto& f : found)
-                f = std::max<qint64>(f, 0);
-            return found;
+            return result();
         }
     }
     // The window is the tail of the previous block (one byte short of the
@@ -204,9 +205,7 @@ std::vector<qint64> TFileLocator::FindSignaturePositions(const std::vector<QByte
         if (got < ScanBlock && stream.atEnd())
             break;
     }
-    for (auto& f : found)
-        f = std::max<qint64>(f, 0);
-    return found;
+    return result();
 }
 
 qint64 TFileLocator::FindSignaturePos(const QByteArray& marker, QIODevice& stream) {

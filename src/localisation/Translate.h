@@ -12,6 +12,7 @@
 #define _(text) (GnuGettext::gettext(QStringLiteral(text)))
 
 // N_("text"): the text itself, unchanged; it is only marked for the template.
-// For texts that are translated later, where they are shown: window texts
-// (TranslateComponent) and message lines (TranslatedLines).
+// For texts translated later, where they are shown (window texts through
+// TranslateComponent, message lines through TranslatedLines), and for shown
+// texts that the program passes on untranslated.
 #define N_(text) text

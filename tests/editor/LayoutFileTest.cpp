@@ -97,6 +97,11 @@ TEST(LayoutFile, LookupsAreExactAndFindTheFirst) {
     EXPECT_EQ(FindFieldIndex(items, "Name"), 0);
     EXPECT_EQ(FindFieldIndex(items, "Addr"), 1);
     EXPECT_EQ(FindFieldIndex(items, "name"), -1);
+    // The all-keys form answers as FindFieldIndex does for every key.
+    const QHash<QString, int> all = FieldIndexes(items);
+    EXPECT_EQ(all.size(), 2);
+    for (const QString key : {"Name", "Addr", "name", ""})
+        EXPECT_EQ(all.value(key, -1), FindFieldIndex(items, key)) << key.toStdString();
 }
 
 TEST(LayoutFile, PlacingAKeyAgainMovesOnlyItsFirstLineToTheEnd) {
