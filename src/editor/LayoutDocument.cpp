@@ -162,6 +162,9 @@ bool LayoutDocument::PlaceBox(const QString& key, int x, int y, int w, int h) {
 }
 
 void LayoutDocument::Place(const QString& key, const QString& entry) {
+    // Such a key would read back as another key, or as more than one line.
+    if (key.isEmpty() || key.contains(u',') || key.contains(u'\r') || key.contains(u'\n'))
+        throw Exception(QStringLiteral("Invalid key \"%1\".").arg(key));
     // Placing a key just where its line already stands, last, changes
     // nothing and is no step.
     const int i = FindConfigEntry(key);

@@ -63,7 +63,8 @@ public:
     void Clear();
 
     // Adds key's line "Key,X,Y" at the end; an earlier line of the key is
-    // removed, so a re-placed key moves to the end. One undo step.
+    // removed, so a re-placed key moves to the end. One undo step. Raises
+    // Exception for a key that is empty or holds a comma or a line break.
     void PlacePoint(const QString& key, int x, int y);
     // The same with a box "Key,X,Y,W,H". A box is written only when both W
     // and H exceed 10; otherwise a point is placed and false is returned.

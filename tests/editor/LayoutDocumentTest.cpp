@@ -95,6 +95,16 @@ TEST(LayoutDocument, PlacesPointsAndBoxesAsTheEditorWritesThem) {
     }
 }
 
+TEST(LayoutDocument, RefusesKeysThatWouldNotReadBack) {
+    for (const QString key : {"", "K,L", "K\r\nL,1,1", "K\n", "\rK"}) {
+        LayoutDocument d;
+        EXPECT_THROW(d.PlacePoint(key, 1, 1), Exception) << key.toStdString();
+        EXPECT_THROW(d.PlaceBox(key, 1, 1, 50, 50), Exception) << key.toStdString();
+        EXPECT_TRUE(d.ConfigList().isEmpty()) << key.toStdString();
+        EXPECT_FALSE(d.ConfigHasChanged()) << key.toStdString();
+    }
+}
+
 TEST(LayoutDocument, ReplacingMovesTheKeysFirstLineToTheEndAndUndoPutsItBack) {
     Form f;
     const QStringList original{"K,1,1", "A,2,2", "K,3,3"};
