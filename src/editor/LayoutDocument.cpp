@@ -175,7 +175,8 @@ void LayoutDocument::Place(const QString& key, const QString& entry) {
 
 bool LayoutDocument::MoveEntry(int index, int x, int y) {
     const std::optional<LayoutEntry>& e = Entry(index);
-    if (!e)
+    // An X or Y of 0 fails the reading rules: the entry would vanish.
+    if (!e || x == 0 || y == 0)
         return false;
     // Whatever follows the fields the entry was read from stays behind them.
     QString rest = FConfigList.at(index), head;

@@ -71,7 +71,8 @@ public:
     bool PlaceBox(const QString& key, int x, int y, int w, int h);
     // Moves the drawable entry at index so that its key's text starts at
     // (x, y); its place in the list, its box size and any text after the box
-    // stay. False (and no step) for a line without an entry.
+    // stay. False (and no step) for a line without an entry, and for an X or
+    // Y of 0, which would leave a line without one.
     bool MoveEntry(int index, int x, int y);
     // Removes line index, drawable or not. False when out of range.
     bool RemoveEntry(int index);

@@ -468,6 +468,10 @@ TEST(LayoutDocument, MovingKeepsTheLinesPlaceItsBoxAndWhatFollows) {
     d.PlacePoint("K", 7, 8);
     EXPECT_FALSE(d.MoveEntry(-1, 1, 1));
     EXPECT_FALSE(d.MoveEntry(1, 1, 1));
+    // A line with an X or Y of 0 is not drawn: the entry would be lost from view.
+    EXPECT_FALSE(d.MoveEntry(0, 0, 8));
+    EXPECT_FALSE(d.MoveEntry(0, 7, 0));
+    EXPECT_EQ(d.ConfigList(), QStringList{"K,7,8"});
     // Moving to where it is already is no step.
     EXPECT_TRUE(d.MoveEntry(0, 7, 8));
     EXPECT_EQ(d.UndoStack()->count(), 1);
