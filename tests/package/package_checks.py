@@ -219,6 +219,12 @@ def german_profile():
     return home
 
 
+def clear_language(env):
+    # The language comes from the profile alone, as on a desktop without LANG.
+    for name in ("LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES"):
+        env.pop(name, None)
+
+
 def read_log(home):
     import xsession
     path = os.path.join(xsession.forms_folder(home), "FormDesigner-debug.txt")
@@ -231,7 +237,7 @@ def step_installed_starts(p):
     try:
         with xsession.XServer() as x:
             env = x.env(**xsession.profile_env(home))
-            env.pop("LANG", None)
+            clear_language(env)
             app = subprocess.Popen([p.command], env=env)
             try:
                 win = x.find_window(f"Kestrova Form Designer v{p.version}")
@@ -267,7 +273,7 @@ def step_installed_german_toolbar(p):
     try:
         with xsession.XServer() as x:
             env = x.env(QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", **xsession.profile_env(home))
-            env.pop("LANG", None)
+            clear_language(env)
             bus = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
             time.sleep(1)
