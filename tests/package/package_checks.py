@@ -231,6 +231,29 @@ def read_log(home):
     return open(path, "rb").read().decode("utf-8", "replace") if os.path.exists(path) else ""
 
 
+def window_class(display, window):
+    """The window's WM_CLASS (instance and class), as a desktop matches it to its menu entry."""
+    import ctypes
+    import ctypes.util
+
+    class XClassHint(ctypes.Structure):
+        _fields_ = [("res_name", ctypes.c_char_p), ("res_class", ctypes.c_char_p)]
+
+    x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11"))
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XGetClassHint.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(XClassHint)]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    dpy = x11.XOpenDisplay(display.encode())
+    hint = XClassHint()
+    names = []
+    if dpy and x11.XGetClassHint(dpy, window, ctypes.byref(hint)):
+        names = [(hint.res_name or b"").decode(), (hint.res_class or b"").decode()]
+    if dpy:
+        x11.XCloseDisplay(dpy)
+    return names
+
+
 def step_installed_starts(p):
     import xsession
     home = german_profile()
@@ -243,6 +266,10 @@ def step_installed_starts(p):
                 win = x.find_window(f"Kestrova Form Designer v{p.version}")
                 check(win is not None, f"the installed program shows \"Kestrova Form Designer v{p.version}\"")
                 if win:
+                    wm_class = window_class(x.display, win)
+                    entry = read_desktop(os.path.join(p.share, "applications", APP_ID + ".desktop"))
+                    check(entry.get("StartupWMClass") in wm_class,
+                          f"the menu entry's StartupWMClass matches the window's class {wm_class}")
                     time.sleep(0.5)
                     shot = os.path.join(p.work, "installed.png")
                     x.screenshot(win, shot)
