@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-bash scripts/install-deps.sh
+# Only what building and running needs: no test tools.
+bash scripts/install-deps.sh run
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)" --target DralFormDesigner

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the suite, the same suite under AddressSanitizer
-# and UBSan, and each fuzz target for a short while.
+# Builds and runs every test: the suite with the package checks, the same suite
+# under AddressSanitizer and UBSan, and each fuzz target for a short while.
+# Warnings are errors in every build here (and so in CI).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 
 JOBS=$(nproc)
 FUZZ_SECONDS=${FUZZ_SECONDS:-5}
@@ -16,18 +17,23 @@ run_suite() { # dir, label, extra ctest args...
     (cd "$dir" && ctest --output-on-failure -j "$JOBS" "$@") || status=1
 }
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The suite, the real-window tests and the Debian package's checks (package_*:
+# built with cpack, lintian, desktop-file-validate, appstreamcli, then unpacked
+# and started under Xvfb).
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKFD_WERROR=ON \
+    -DKFD_TESTS=ON -DKFD_REALWINDOW_TESTS=ON -DKFD_PACKAGE_TESTS=ON >/dev/null
 cmake --build build -j "$JOBS"
-run_suite build "test suite"
+run_suite build "test suite and package checks"
 
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKFD_SANITIZE=ON >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKFD_SANITIZE=ON -DKFD_WERROR=ON \
+    -DKFD_TESTS=ON -DKFD_PACKAGE_TESTS=OFF >/dev/null
 cmake --build build-asan -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
     run_suite build-asan "test suite under AddressSanitizer and UBSan" -LE realwindow
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKFD_FUZZ=ON -DKFD_FUZZ_SECONDS="$FUZZ_SECONDS" >/dev/null
+    -DKFD_FUZZ=ON -DKFD_WERROR=ON -DKFD_FUZZ_SECONDS="$FUZZ_SECONDS" >/dev/null
 cmake --build build-fuzz -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=0 run_suite build-fuzz "fuzz targets (${FUZZ_SECONDS}s each)"
 

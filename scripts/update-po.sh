@@ -26,18 +26,32 @@ for tool in xgettext msgmerge; do
     command -v "$tool" >/dev/null || { echo "$tool is missing (Debian package gettext)" >&2; exit 1; }
 done
 
+# The version as the CMake project writes it (the one place it is written).
+VERSION=$(sed -n 's/^project([A-Za-z]* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+[ -n "$VERSION" ] || { echo "no project VERSION in CMakeLists.txt" >&2; exit 1; }
+
 # Sorted relative paths, so the template's references do not depend on the
 # machine or on the order the file system lists them in.
 mapfile -t SOURCES < <(find src -type f \( -name '*.cpp' -o -name '*.h' \) | LC_ALL=C sort)
 
 FRESH=$(mktemp)
-trap 'rm -f "$FRESH"' EXIT
-xgettext --language=C++ --qt --from-code=UTF-8 \
+GENERATED=$(mktemp -d)
+trap 'rm -rf "$FRESH" "$GENERATED"' EXIT
+# Headers that CMake configures (the caption carries the version) are read as
+# the build sees them, under their own name in src/.
+while IFS= read -r template; do
+    header=${template%.in}
+    mkdir -p "$GENERATED/$(dirname "$header")"
+    sed "s/@PROJECT_VERSION@/$VERSION/g" "$template" >"$GENERATED/$header"
+    SOURCES+=("$header")
+done < <(find src -type f -name '*.h.in' | LC_ALL=C sort)
+
+xgettext --language=C++ --qt --from-code=UTF-8 --directory=. --directory="$GENERATED" \
     --keyword=_ --keyword=N_ \
     --keyword=gettext --keyword=dgettext:2 --keyword=ngettext:1,2 --keyword=dngettext:2,3 \
     --keyword=gettext_NoOp \
     --add-comments=TRANSLATORS: \
-    --package-name="Kestrova Form Designer" --package-version=2.2 \
+    --package-name="Kestrova Form Designer" --package-version="$VERSION" \
     --output="$FRESH" "${SOURCES[@]}"
 # Texts are UTF-8 in the sources and in every catalogue.
 sed -i 's/charset=CHARSET/charset=UTF-8/' "$FRESH"

@@ -20,6 +20,7 @@
 #include "support/GeneralError.h"
 #include "support/HelpU.h"
 #include "support/Termination.h"
+#include "support/Version.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -320,7 +321,7 @@ void TMainForm::FormCreate() {
     MouseCoordsWindow->move(50, 50);
     MouseCoordsWindow->hide();
     MouseCoordsWindow->raise();
-    setWindowTitle(QStringLiteral(N_("Kestrova Form Designer v2.2")));
+    setWindowTitle(QStringLiteral(KFD_CAPTION));
 }
 
 void TMainForm::GetDocDirectories() {
