@@ -33,18 +33,34 @@ struct RatioTarget {
     bool Informational = false;
 };
 
-// Returns 0 when every ratio was measured and meets its target.
+// Exit statuses of a benchmark program.
+inline constexpr int TargetsMet = 0;
+inline constexpr int TargetMissed = 1;
+// A figure could not be measured at all: a fault, not a slow machine.
+inline constexpr int NotMeasured = 2;
+
+// Whether the command line sets the minimum time itself (a brief run): then
+// no benchmark may insist on a longer one of its own.
+inline bool MinTimeGiven(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]).rfind("--benchmark_min_time", 0) == 0)
+            return true;
+    return false;
+}
+
+// Returns TargetsMet when every ratio was measured and meets its target,
+// NotMeasured when one could not be measured, else TargetMissed.
 inline int RunAndPrintRatios(int argc, char** argv, const std::vector<RatioTarget>& targets) {
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    int status = 0;
+    int status = TargetsMet;
     std::printf("\n");
     for (const RatioTarget& t : targets) {
         auto m = reporter.Times.find(t.Measured), b = reporter.Times.find(t.Baseline);
         if (m == reporter.Times.end() || b == reporter.Times.end() || b->second <= 0) {
             std::printf("%s: not measured\n", t.Label);
-            status = 1;
+            status = NotMeasured;
             continue;
         }
         const double ratio = m->second / b->second;
@@ -55,8 +71,8 @@ inline int RunAndPrintRatios(int argc, char** argv, const std::vector<RatioTarge
         const bool ok = ratio <= t.Max;
         std::printf("%s: ratio %.2f (target <= %.2f): %s\n", t.Label, ratio, t.Max,
                     ok ? "meets the target" : "DOES NOT meet the target");
-        if (!ok)
-            status = 1;
+        if (!ok && status == TargetsMet)
+            status = TargetMissed;
     }
     std::fflush(stdout);
     return status;

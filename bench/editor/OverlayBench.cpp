@@ -48,9 +48,14 @@ struct Scene {
     }
 };
 
+// Made on first use and released by main while the application still
+// exists: a widget must not outlive it.
+std::unique_ptr<Scene> GScene;
+
 Scene& TheScene() {
-    static Scene s;
-    return s;
+    if (!GScene)
+        GScene = std::make_unique<Scene>();
+    return *GScene;
 }
 
 void BM_RenderBoxDrag(benchmark::State& state) {
@@ -104,9 +109,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    return RunAndPrintRatios(argc, argv,
-                             {{"Render, box drag 800x600 over 2480x3508", "BM_RenderBoxDrag",
-                               "BM_BareCopyBlendCopy", 2.0},
-                              {"Render, box drag 800x600 resizing on every move",
-                               "BM_RenderBoxDragResizing", "BM_BareCopyBlendCopy", 2.0}});
+    const int status =
+        RunAndPrintRatios(argc, argv,
+                          {{"Render, box drag 800x600 over 2480x3508", "BM_RenderBoxDrag",
+                            "BM_BareCopyBlendCopy", 2.0},
+                           {"Render, box drag 800x600 resizing on every move",
+                            "BM_RenderBoxDragResizing", "BM_BareCopyBlendCopy", 2.0}});
+    GScene.reset();
+    return status;
 }

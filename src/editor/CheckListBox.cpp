@@ -12,8 +12,7 @@ QVariant TCheckListModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return FLines.at(row);
+        return FLines.at(row); // no hint: the rows have none
     case Qt::CheckStateRole:
         return FChecked[size_t(row)] ? Qt::Checked : Qt::Unchecked;
     case Qt::SizeHintRole:

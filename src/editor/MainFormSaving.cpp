@@ -90,8 +90,11 @@ void TMainForm::ClearBtnClick() {
         return;
     ConfigList.clear();
     try {
-        if (QFile::exists(CFGFilename))
-            QFile::remove(CFGFilename);
+        QFile file(CFGFilename);
+        // A file that stays would be read back by the reload below as if
+        // nothing had happened: the user is told first.
+        if (file.exists() && !file.remove())
+            throw Exception(file.errorString());
     } catch (const std::exception& e) {
         PlainBox(QStringLiteral(N_("Error deleting config file: ")) + ExceptionMessage(e));
     }

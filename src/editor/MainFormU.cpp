@@ -27,6 +27,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -116,7 +117,7 @@ private:
 // background behind the text; outlines red, one pixel, no fill.
 QFont PictureFont() {
     QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(KeyPointSize(FormFontSize));
+    font.setPixelSize(KeyPixelSize(FormFontSize));
     return font;
 }
 
@@ -291,8 +292,12 @@ void TMainForm::BuildControls() {
             Guarded([this](bool) { ToolButton7Click(); }));
     connect(FilterEdit, &QLineEdit::textChanged, this,
             Guarded([this](const QString&) { FilterEditChange(); }));
+    // A click, and any other change of the selected item (arrow keys, Home,
+    // End, typing), chooses the item's key.
     connect(CheckListBox1, &QListView::clicked, this,
             Guarded([this](const QModelIndex&) { CheckListBox1Click(); }));
+    connect(CheckListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            Guarded([this] { CheckListBox1Click(); }));
     connect(CheckFileTimer, &QTimer::timeout, this, Guarded([this] { CheckFileTimerTimer(); }));
     connect(Image1, &TImageControl::MouseEnter, this, Guarded([this] { RouteImage1Enter(); }));
     connect(Image1, &TImageControl::MouseLeave, this, Guarded([this] { RouteImage1Leave(); }));
@@ -423,6 +428,13 @@ void TMainForm::FormResize() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept(); // closing cannot be cancelled
+    // The program ends with the main window, whatever other window is open
+    // (debug, help, notice): with none of them left showing, the event loop
+    // ends once this window has closed, and the windows are then released in
+    // their order.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->hide();
 }
 
 void TMainForm::FormClose() {
@@ -530,6 +542,22 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
         PlainBox(QStringLiteral(N_("Error reading PNG file: ")) + ExceptionMessage(e));
         return false;
     }
+    // The picture is built before anything of the window changes: when it
+    // cannot be (no memory for a large scan), the previous form stays whole,
+    // its names, layout, ticks, picture and undo snapshot included.
+    QImage picture;
+    try {
+        // The old picture's memory is drawn over when nothing else holds it
+        // and it has the new image's very size (a reload of the same form).
+        if (Image1->Picture.size() == image.size() && Image1->Picture.isDetached())
+            picture = std::move(Image1->Picture);
+        FormPictureInto(picture, image);
+    } catch (const std::exception& e) {
+        if (Image1->Picture.isNull() && picture.size() == image.size())
+            Image1->Picture = std::move(picture);
+        PlainBox(QStringLiteral(N_("Error reading PNG file: ")) + ExceptionMessage(e));
+        return false;
+    }
     ImageFilename = imagePath;
     AliasName = aliasName;
     PNG = image;
@@ -537,11 +565,8 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
     // never come back.
     DropUndo();
 
-    // The old picture goes, unless the new one has its very size: then its
-    // memory is drawn over (a reload of the same form).
     try {
-        if (Image1->Picture.size() != PNG.size())
-            Image1->Picture = QImage();
+        Image1->Picture = QImage(); // the old picture goes
     } catch (const std::exception& e) {
         DebugLog(QStringLiteral("FreeImage: ") + ExceptionMessage(e), 0);
     }
@@ -552,15 +577,7 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
     Image1->setFixedSize(PNG.size());
     FitWindowToScreen(PNG.size());
 
-    try {
-        FormPictureInto(Image1->Picture, PNG);
-    } catch (const std::exception& e) {
-        // Out of memory for the picture: nothing to show or draw on.
-        Image1->Picture = QImage();
-        Image1->update();
-        PlainBox(QStringLiteral(N_("Error reading PNG file: ")) + ExceptionMessage(e));
-        return false;
-    }
+    Image1->Picture = std::move(picture);
     Image1->update();
 
     CheckListBox1->SetItems(PascalList);

@@ -40,19 +40,19 @@ TMouseCoordsWindow::TMouseCoordsWindow(QWidget* parent, MouseCoordsHost* host)
 TMouseCoordsWindow::~TMouseCoordsWindow() = default;
 
 QSize TMouseCoordsWindow::TextSize(const QString& AText, int fontSize) {
-    const int pt = KeyPointSize(fontSize);
-    if (pt != FFontSize) {
-        FFontSize = pt;
-        FFont.setPointSize(pt);
+    const int px = KeyPixelSize(fontSize);
+    if (px != FPixelSize) {
+        FPixelSize = px;
+        FFont.setPixelSize(px);
         FMeasuredSize = 0;
     }
-    if (FMeasuredSize != pt || FMeasuredText != AText) {
+    if (FMeasuredSize != px || FMeasuredText != AText) {
         // Measured on the composition surface, whose resolution the text is drawn at.
         const QFontMetrics fm(FFont, &bmp2);
         FTextSize = QSize(fm.horizontalAdvance(AText), fm.height());
         FAscent = fm.ascent();
         FMeasuredText = AText;
-        FMeasuredSize = pt;
+        FMeasuredSize = px;
     }
     return FTextSize;
 }
@@ -100,7 +100,7 @@ void TMouseCoordsWindow::Render(int X, int Y, int W, int H, const QString& AText
 
     const QSize text = TextSize(AText, FHost->FontSize());
     const QSize client = FHost->ClientSize();
-    const QSize size = OverlaySurfaceSize(OverlaySize(W, H, text), client);
+    const QSize size = OverlaySurfaceSize(OverlaySize(W, H, text), client, text);
     EnsureSurfaces(size);
 
     const int border = FHost->ScrollBox1Border();

@@ -45,8 +45,9 @@ public:
     //
     // A box dragged up or left of its start (W or H zero or negative) still
     // gets a surface of at least 1 x 1 pixel, placed by the same rules; a box
-    // larger than the window is cut to the window's size. No empty, negative
-    // or absurd surface is ever created.
+    // larger than the window is cut to the window's size, while an overlay
+    // sized to its text is exactly the text's size, however large. No empty,
+    // negative or absurd surface is ever created.
     void Render(int X, int Y, int W, int H, const QString& AText);
 
     // The last composition as copied to the screen, and the tint layer, at
@@ -54,7 +55,7 @@ public:
     QImage Composition() const { return View(bmp2); }
     QImage Tint() const { return View(bmp1); }
 
-    // The size of AText at the given point size, as Render measures it.
+    // The size of AText at FormFontSize fontSize, as Render measures it.
     QSize TextSize(const QString& AText, int fontSize);
 
 protected:
@@ -72,10 +73,10 @@ private:
     QImage bmp1; // tint: white, with a black 1-pixel frame during a box drag
     QImage bmp2; // composition: the picture under the overlay, tint, text
     QSize FSize;
-    QFont FFont; // "Tahoma" at the current point size
+    QFont FFont; // "Tahoma" at the current pixel size
 
     // Caches that keep Render cheap on every pointer move.
-    int FFontSize = 0;
+    int FPixelSize = 0;
     int FAscent = 0;
     QString FMeasuredText;
     int FMeasuredSize = 0;

@@ -7,10 +7,13 @@ QSize OverlaySize(int w, int h, QSize textSize) {
     return QSize(w == -1 ? textSize.width() : w, h == -1 ? textSize.height() : h);
 }
 
-QSize OverlaySurfaceSize(QSize requested, QSize clientSize) {
-    const int maxW = std::max(1, clientSize.width());
-    const int maxH = std::max(1, clientSize.height());
-    return QSize(std::clamp(requested.width(), 1, maxW), std::clamp(requested.height(), 1, maxH));
+QSize OverlaySurfaceSize(QSize requested, QSize clientSize, QSize textSize) {
+    auto side = [](int want, int client, int text) {
+        const int most = std::clamp(std::max(client, text), 1, OverlayMaxExtent);
+        return std::clamp(want, 1, most);
+    };
+    return QSize(side(requested.width(), clientSize.width(), textSize.width()),
+                 side(requested.height(), clientSize.height(), textSize.height()));
 }
 
 QPoint OverlayPosition(int x, int y, QSize size, QSize clientSize, QPoint clientOrigin) {

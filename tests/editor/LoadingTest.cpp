@@ -13,6 +13,9 @@
 #include <QPainter>
 #include <QTimer>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace {
 
 class LoadingTest : public EditorTest {};
@@ -240,6 +243,86 @@ TEST_F(LoadingTest, BadImagesLeaveThePreviousFormWhole) {
         EXPECT_TRUE(M->CanUndo()) << c.name;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.name;
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define KFD_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KFD_SANITIZED 1
+#endif
+#endif
+
+// Caps the process's address space for as long as it lives.
+class AddressSpaceCap {
+public:
+    explicit AddressSpaceCap(qint64 moreBytes) {
+        getrlimit(RLIMIT_AS, &FOld);
+        QFile statm("/proc/self/statm");
+        if (!statm.open(QIODevice::ReadOnly))
+            return;
+        const qint64 pages = statm.readAll().split(' ').value(0).toLongLong();
+        rlimit cap = FOld;
+        cap.rlim_cur = rlim_t(pages * sysconf(_SC_PAGESIZE) + moreBytes);
+        FSet = pages > 0 && setrlimit(RLIMIT_AS, &cap) == 0;
+    }
+    ~AddressSpaceCap() {
+        if (FSet)
+            setrlimit(RLIMIT_AS, &FOld);
+    }
+    bool Set() const { return FSet; }
+
+private:
+    rlimit FOld{};
+    bool FSet = false;
+};
+
+TEST_F(LoadingTest, NoMemoryForThePictureLeavesThePreviousFormWhole) {
+#ifdef KFD_SANITIZED
+    GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#endif
+    WriteLayout("Good.cfg", "K,113,44\r\n");
+    const QString good = MakeImage("Good.png", {500, 400});
+    Load(good);
+    ChooseKey("K2,a second key");
+    Click({100, 100});
+    ASSERT_TRUE(M->ConfigHasChanged);
+    const QImage picture = M->Image1->Picture.copy();
+    const QStringList config = M->ConfigList;
+    const QStringList lines = M->CheckListBox1->Items();
+
+    // 16000 x 16000 grey decodes to 256 MB; its picture needs 1 GB more.
+    const QString scan = FormPath("Big Scan.png");
+    WriteLayout("Big Scan.cfg", "Surname,10,10\r\n");
+    F->Profile.Write(scan, ZeroPng::Make(16000, 16000, 0));
+    F->Platform.Fake.Boxes.clear();
+    {
+        AddressSpaceCap cap(qint64(700) << 20);
+        ASSERT_TRUE(cap.Set());
+        Load(scan);
+    }
+    ASSERT_EQ(F->Platform.Fake.Boxes.size(), 1u);
+    EXPECT_TRUE(F->Platform.Fake.Boxes[0].Text.startsWith(
+        "Error reading PNG file: not enough memory for a picture of 16000 x 16000 pixels"))
+        << F->Platform.Fake.Boxes[0].Text.toStdString();
+    EXPECT_EQ(M->ImageFilename, good);
+    EXPECT_EQ(M->AliasName, "Good");
+    EXPECT_EQ(M->CFGFilename, FormsFolder + "New Zealand/Good.cfg");
+    EXPECT_EQ(M->ConfigList, config);
+    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_EQ(M->Image1->Picture, picture);
+    EXPECT_EQ(M->Image1->size(), QSize(500, 400));
+    EXPECT_EQ(M->CheckListBox1->Items(), lines);
+    EXPECT_TRUE(M->CheckListBox1->Checked(0));
+    EXPECT_TRUE(M->CheckListBox1->Checked(1));
+    EXPECT_TRUE(M->CanUndo());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+
+    // A save files the old form's layout under the old form's name.
+    F->Platform.Fake.Answers = {BtnOk};
+    M->SaveConfig();
+    EXPECT_EQ(F->Profile.Read(FormPath("Good.cfg")), QByteArray("K,113,44\r\nK2,113,94\r\n"));
+    EXPECT_EQ(F->Profile.Read(FormPath("Big Scan.cfg")), QByteArray("Surname,10,10\r\n"));
 }
 
 TEST_F(LoadingTest, LargeScanOpensAboveQtsDefaultLimit) {

@@ -3,16 +3,22 @@
 #include "editor/CheckListBox.h"
 #include "editor/Folders.h"
 #include "editor/MainFormU.h"
+#include "support/HelpU.h"
+#include "support/InfoBox2U.h"
 #include "support/Termination.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "support/DebugU.h"
 
@@ -134,6 +140,43 @@ TEST(MainFormSpine, ClosingWithUnsavedPlacementsAsksAndNoWritesNothing) {
     EXPECT_EQ(f.Platform.Fake.Boxes.back().Text, "Config has changed. Save?");
     EXPECT_EQ(f.Platform.Fake.Boxes.back().Default, BtnNo);
     EXPECT_EQ(f.Platform.Fake.Beeps.back(), BeepQuestion);
+}
+
+TEST(MainFormSpine, ClosingTheMainWindowEndsTheProgramWhateverElseIsOpen) {
+    SpineFixture f;
+    f.Show();
+    const struct {
+        const char* name;
+        std::function<void()> open;
+    } cases[] = {
+        {"nothing else", [] {}},
+        {"the debug window", [&] { f.Main->ToolButton7Click(); }},
+        {"the help window", [] { HelpForm->show(); }},
+        {"the debug and help windows and a notice",
+         [&] {
+             f.Main->ToolButton7Click();
+             HelpForm->show();
+             ShowNotice("Saved", 60000, 0, 0, 0xFF0000);
+         }},
+    };
+    for (const auto& c : cases) {
+        f.Main->show();
+        c.open();
+        QCoreApplication::processEvents();
+        bool stillRunning = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            stillRunning = true;
+            QCoreApplication::exit(2);
+        });
+        guard.start(5000);
+        QTimer::singleShot(0, f.Main, [&] { f.Main->close(); });
+        const int result = QCoreApplication::exec();
+        EXPECT_FALSE(stillRunning) << c.name;
+        EXPECT_EQ(result, 0) << c.name;
+        EXPECT_FALSE(f.Main->isVisible()) << c.name;
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "editor/MouseCoordsWindow.h"
+#include "editor/OverlayGeometry.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -68,7 +69,7 @@ protected:
     }
     QSize TextSizeFor(const QString& text, int pt) {
         QFont f(QStringLiteral("Tahoma"));
-        f.setPointSize(pt);
+        f.setPixelSize(KeyPixelSize(pt));
         const QImage surface = Overlay->Composition();
         const QFontMetrics fm(f, &surface);
         return QSize(fm.horizontalAdvance(text), fm.height());
@@ -117,6 +118,32 @@ TEST_F(OverlayTest, SizedToTheTextBesideThePointer) {
     Overlay->Render(100, 50, -1, -1, "Surname");
     EXPECT_EQ(Overlay->size(), big);
     EXPECT_GT(big.height(), ts.height());
+}
+
+TEST_F(OverlayTest, TextLargerThanTheWindowIsNeitherCutNorShifted) {
+    // A long key at a large size, wider and taller than a small window.
+    Host.Client = QSize(300, 60);
+    Main->resize(Host.Client);
+    Host.Font = 48;
+    Host.Pic.fill(Qt::white);
+    const QString key = QStringLiteral("Surname of the person, in full");
+    const QSize ts = TextSizeFor(key, 48);
+    ASSERT_GT(ts.width(), Host.Client.width());
+    ASSERT_GT(ts.height(), Host.Client.height() - 25);
+    Overlay->Render(40, 10, -1, -1, key);
+    EXPECT_EQ(Overlay->size(), ts);
+    EXPECT_EQ(Overlay->Composition().size(), ts);
+    // Placed by the edge rules for its whole size: left of and above the pointer.
+    EXPECT_EQ(Overlay->pos(), QPoint(40 + 5 - ts.width(), 10 + 5 - ts.height()));
+    // The whole text is drawn: its ink reaches beyond the window's width.
+    const QImage comp = Overlay->Composition();
+    int inkRight = -1;
+    for (int y = 0; y < comp.height(); ++y)
+        for (int x = 0; x < comp.width(); ++x)
+            if (comp.pixel(x, y) != qRgb(255, 255, 255))
+                inkRight = std::max(inkRight, x);
+    EXPECT_GT(inkRight, Host.Client.width());
+    EXPECT_GE(inkRight, ts.width() * 9 / 10);
 }
 
 TEST_F(OverlayTest, JumpsLeftAndUpNearTheEdges) {

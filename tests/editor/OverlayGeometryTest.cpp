@@ -17,14 +17,35 @@ TEST(OverlayGeometry, OnlyMinusOneSizesToText) {
         EXPECT_EQ(OverlaySize(c.w, c.h, text), c.expected) << c.w << "x" << c.h;
 }
 
-TEST(OverlayGeometry, SurfaceIsNeverEmptyNorLargerThanTheWindow) {
+TEST(OverlayGeometry, SurfaceIsNeverEmptyAndABoxNoLargerThanTheWindow) {
     const QSize client(1000, 500);
-    EXPECT_EQ(OverlaySurfaceSize({300, 40}, client), QSize(300, 40));
-    EXPECT_EQ(OverlaySurfaceSize({0, 0}, client), QSize(1, 1));
-    EXPECT_EQ(OverlaySurfaceSize({-20, 40}, client), QSize(1, 40));
-    EXPECT_EQ(OverlaySurfaceSize({300, -1}, client), QSize(300, 1));
-    EXPECT_EQ(OverlaySurfaceSize({100000, 100000}, client), QSize(1000, 500));
-    EXPECT_EQ(OverlaySurfaceSize({5, 5}, QSize(0, 0)), QSize(1, 1));
+    const QSize text(60, 16);
+    const struct {
+        const char* name;
+        QSize requested, text, expected;
+    } cases[] = {
+        {"box", {300, 40}, text, {300, 40}},
+        {"empty box", {0, 0}, text, {1, 1}},
+        {"dragged left", {-20, 40}, text, {1, 40}},
+        {"dragged up", {300, -1}, text, {300, 1}},
+        {"box beyond the window", {100000, 100000}, text, {1000, 500}},
+        {"text wider than the window", {1400, 16}, {1400, 16}, {1400, 16}},
+        {"text taller than the window", {200, 700}, {200, 700}, {200, 700}},
+        {"box beyond the window and a wide text", {5000, 40}, {1400, 16}, {1400, 40}},
+        {"text beyond any sense", {900000, 2000}, {900000, 2000}, {OverlayMaxExtent, 2000}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OverlaySurfaceSize(c.requested, client, c.text), c.expected) << c.name;
+    EXPECT_EQ(OverlaySurfaceSize({5, 5}, QSize(0, 0), QSize(0, 0)), QSize(1, 1));
+}
+
+TEST(OverlayGeometry, KeyPixelSizeIsPointsAt96PixelsPerInch) {
+    const struct {
+        int points, pixels;
+    } cases[] = {{12, 16}, {9, 12}, {6, 8},  {8, 11}, {10, 13},    {24, 32},
+                 {72, 96}, {0, 1},  {-5, 1}, {1, 1},  {5000, 1333}};
+    for (const auto& c : cases)
+        EXPECT_EQ(KeyPixelSize(c.points), c.pixels) << c.points;
 }
 
 struct PosCase {

@@ -1,8 +1,11 @@
 #include "EditorFixture.h"
 
+#include "editor/OverlayGeometry.h"
 #include "platform/Platform.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
 
 namespace {
 
@@ -19,7 +22,7 @@ protected:
     // The size of a key's text as the picture gets it.
     QSize TextSize(const QString& key) const {
         QFont font("Tahoma");
-        font.setPointSize(FormFontSize);
+        font.setPixelSize(KeyPixelSize(FormFontSize));
         const QFontMetrics fm(font, &Picture());
         return {fm.horizontalAdvance(key), fm.height()};
     }
@@ -216,6 +219,54 @@ TEST_F(PlacementTest, KeyFilteredOutOfTheListIsStillPlaced) {
                                                       "Other,Global field for every form"}));
     Click({100, 50});
     EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+}
+
+TEST_F(PlacementTest, KeyboardSelectionChoosesAndTicksTheKey) {
+    // EditorMaster: K, K2, Surname, Other, Dup (twice).
+    ChooseKey("K");
+    M->CheckListBox1->Model()->SetChecked(0, false);
+    TCheckListBox* list = M->CheckListBox1;
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        const char* key;
+        int row;
+    } steps[] = {
+        {"Down", [&] { QTest::keyClick(list, Qt::Key_Down); }, "K2", 1},
+        {"Down again", [&] { QTest::keyClick(list, Qt::Key_Down); }, "Surname", 2},
+        {"End", [&] { QTest::keyClick(list, Qt::Key_End); }, "Dup", 5},
+        {"Up", [&] { QTest::keyClick(list, Qt::Key_Up); }, "Dup", 4},
+        {"Home", [&] { QTest::keyClick(list, Qt::Key_Home); }, "K", 0},
+        {"typing", [&] { QTest::keyClicks(list, "Oth"); }, "Other", 3},
+    };
+    for (const auto& step : steps) {
+        M->CurrentText.clear();
+        step.act();
+        EXPECT_EQ(list->ItemIndex(), step.row) << step.what;
+        EXPECT_EQ(M->CurrentText, step.key) << step.what;
+        EXPECT_TRUE(list->Checked(step.row)) << step.what;
+    }
+    // The key chosen from the keyboard is the one placed.
+    QTest::keyClick(list, Qt::Key_Up);
+    ASSERT_EQ(M->CurrentText, "Surname");
+    Move({90, 40});
+    EXPECT_TRUE(M->MouseCoordsWindow->isVisible());
+    Click({100, 50});
+    EXPECT_EQ(M->ConfigList, QStringList{"Surname,113,44"});
+}
+
+TEST_F(PlacementTest, FieldListRowsHaveNoHint) {
+    TCheckListBox* list = M->CheckListBox1;
+    for (int row = 0; row < list->count(); ++row)
+        EXPECT_FALSE(list->Model()->data(list->Model()->index(row), Qt::ToolTipRole).isValid())
+            << row;
+    // Resting the pointer on a row asks for a hint and gets none.
+    const QRect r = list->visualRect(list->Model()->index(2));
+    const QPoint at(r.left() + 20, r.center().y());
+    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(list->viewport(), &help);
+    EXPECT_FALSE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().isEmpty());
 }
 
 TEST_F(PlacementTest, PressNearTheTopEdgeStoresANegativeY) {

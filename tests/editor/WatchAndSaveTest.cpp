@@ -5,7 +5,9 @@
 #include "support/InfoBox2U.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QTimer>
 
@@ -108,6 +110,21 @@ TEST_F(WatchAndSaveTest, ClearYesDeletesTheLayoutAndKeepsTheCatalogueEntry) {
         EXPECT_FALSE(M->CheckListBox1->Checked(row)) << row;
     EXPECT_TRUE(PixelBounds(Picture(), NotWhite).isEmpty());
     EXPECT_EQ(CustomAliasIni->ReadString(CurrentCountry, "ScanKey", ""), "Scan");
+}
+
+TEST_F(WatchAndSaveTest, ClearReportsALayoutThatCannotBeDeleted) {
+    // A folder by the layout's name stays whatever a delete of a file tries.
+    ASSERT_TRUE(QFile::remove(Layout));
+    ASSERT_TRUE(QDir().mkpath(Layout + "/inside"));
+    F->Platform.Fake.Answers = {BtnYes};
+    M->ClearBtnClick();
+    const QStringList texts = F->Platform.Fake.BoxTexts();
+    ASSERT_GE(texts.size(), 2) << texts.join("; ").toStdString();
+    EXPECT_EQ(texts[0], "Are you sure you want to clear the current configuration?");
+    // Told before the reload, which then meets the same path.
+    EXPECT_TRUE(texts[1].startsWith("Error deleting config file: ")) << texts[1].toStdString();
+    EXPECT_GT(texts[1].size(), QString("Error deleting config file: ").size());
+    EXPECT_TRUE(QFileInfo(Layout).isDir());
 }
 
 TEST_F(WatchAndSaveTest, ClosingWithUnsavedPlacementsSavesOnYes) {

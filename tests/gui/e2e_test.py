@@ -73,6 +73,14 @@ class Person:
         time.sleep(0.2)
 
 
+def present(root, name=None, role=None, timeout=10.0, startswith=False):
+    """The element, or None when it does not show within the timeout."""
+    try:
+        return atspi.find(root, name, role, timeout=timeout, startswith=startswith)
+    except RuntimeError:
+        return None
+
+
 def open_image(person, app, path):
     person.click(atspi.find(app, "Load Image", "push button"))
     dialog = atspi.find(app, role="dialog", timeout=15)
@@ -107,12 +115,15 @@ def run():
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                    start_new_session=True)
             time.sleep(1)
-            app_proc = subprocess.Popen([PROGRAM], env=env)
+            procs = [subprocess.Popen([PROGRAM], env=env)]
             try:
                 session(x, home, forms, nz)
+                closing(x, env, procs)
             finally:
-                if app_proc.poll() is None:
-                    app_proc.kill()
+                for p in procs:
+                    if p.poll() is None:
+                        p.kill()
+                        p.wait()
                 os.killpg(bus.pid, signal.SIGKILL)
                 bus.wait()
     finally:
@@ -122,7 +133,7 @@ def run():
 def session(x, home, forms, nz):
     app = atspi.application("Kestrova Form Designer")
     person = Person(x)
-    main = atspi.find(app, "Kestrova Form Designer v2.2", "frame", timeout=30)
+    main = present(app, "Kestrova Form Designer v2.2", "frame", timeout=30)
     check(main is not None, "the main window shows")
 
     # 1. A form the catalogue knows.
@@ -151,32 +162,65 @@ def session(x, home, forms, nz):
         lines = read(cfg).decode("cp1252").split("\r\n")
         check(lines == ["Surname,115,252", "Notes,113,639,587,261", ""],
               f"the layout file holds the click and the box: {lines}")
-    try:
-        atspi.find(app, "X", "push button", timeout=3)  # the notice's close button
-        shown = True
-    except RuntimeError:
-        shown = False
-    check(shown, "the notice appears")
+    # The notice draws its text as a picture: its close button is what shows.
+    check(present(app, "X", "push button", timeout=3) is not None, "the notice appears")
     custom = read(os.path.join(forms, "CustomFormAliases.ini")).decode("cp1252")
     check("ExampleForm=Example Form" in custom, "the user's catalogue holds the form's line")
 
     # 2. An image the catalogue does not know: saved under a new custom key.
     check(open_image(person, app, os.path.join(nz, "My Scan.png")), "the file dialog opens the unknown image")
     time.sleep(1)
-    person.pick(atspi.find(app, "Phone,Home or mobile number", "list item"))
+    # The key comes from the keyboard: the row above it clicked, then Down.
+    person.pick(atspi.find(app, "Address,Street, suburb and city on several lines", "list item"))
+    person.key("Down")
     person.click_at(ix + 650, iy + 358)
     person.click(atspi.find(app, "Save Config", "push button"))
-    message = atspi.find(app, "The Form is not yet available in the Configuration file.", startswith=True,
-                         timeout=10)
-    check(message is not None, "the three-line message appears")
+    message = present(app, "The Form is not yet available in the Configuration file.", startswith=True)
+    lines = atspi.text_of(message).replace("\r\n", "\n").split("\n") if message else []
+    check(lines == ["The Form is not yet available in the Configuration file.",
+                    "Please select which Kestrova Form this from the list,",
+                    "or make a NEW entry for this Form."],
+          f"the three-line message appears: {lines}")
     person.click(atspi.find(app, "OK", "push button"))
     select = atspi.find(app, "Select Config", "dialog", timeout=10)
     person.click(atspi.find(select, "New Config", "push button"))
     time.sleep(0.5)
     custom = read(os.path.join(forms, "CustomFormAliases.ini")).decode("cp1252")
     check("CustomForm-0=My Scan" in custom, "the unknown image is saved under CustomForm-0")
-    check(read(os.path.join(nz, "My Scan.cfg")).decode("cp1252") == "Phone,663,352\r\n",
-          "its layout file holds the placement")
+    layout = read(os.path.join(nz, "My Scan.cfg")).decode("cp1252")
+    check(layout == "Phone,663,352\r\n", f"its layout file holds the key chosen by the keyboard: {layout!r}")
+
+
+def closing(x, env, procs):
+    """Closing the main window ends the program with the debug and help
+    windows open; a new start then runs."""
+    app = atspi.application("Kestrova Form Designer")
+    person = Person(x)
+    person.click(atspi.find(app, "Debug", "push button"))
+    person.click(atspi.find(app, "Help", "push button"))
+    check(x.find_window("^DebugForm$", timeout=10) is not None, "the debug window is open")
+    check(x.find_window("^Kestrova Help$", timeout=10) is not None, "the help window is open")
+    win = x.find_window("^Kestrova Form Designer v2.2$")
+    check(win is not None, "the main window is found to close")
+    if win is None:
+        return
+    x.close_window(win)
+    try:
+        procs[0].wait(timeout=15)
+        check(procs[0].returncode == 0, f"closing the main window ends the program (exit {procs[0].returncode})")
+    except subprocess.TimeoutExpired:
+        check(False, "closing the main window ends the program (it still runs)")
+        return
+    procs.append(subprocess.Popen([PROGRAM], env=env))
+    again = x.find_window("^Kestrova Form Designer v2.2$", timeout=30)
+    check(again is not None and procs[1].poll() is None, "a new start shows its main window")
+    if again is not None:
+        x.close_window(again)
+        try:
+            procs[1].wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            pass
+        check(procs[1].returncode == 0, "which closes as well")
 
 
 run()

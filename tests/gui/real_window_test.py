@@ -17,6 +17,39 @@ def check(cond, what):
         failures.append(what)
 
 
+def lock_owner(display):
+    try:
+        with open(f"/tmp/.X{display.lstrip(':')}-lock") as f:
+            return int(f.read().strip())
+    except (OSError, ValueError):
+        return None
+
+
+def racing_runs_get_displays_of_their_own():
+    """Another run's X server comes up on a display just after this run looked
+    at the display's files: this run still gets a server of its own."""
+    n = next(n for n in range(140, 200)
+             if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"))
+    rival = subprocess.Popen(["Xvfb", f":{n}", "-nolisten", "tcp"], stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL)
+    real_exists = os.path.exists
+    try:
+        for _ in range(100):
+            if lock_owner(f":{n}") == rival.pid:
+                break
+            time.sleep(0.05)
+        hidden = {f"/tmp/.X11-unix/X{n}", f"/tmp/.X{n}-lock"}
+        os.path.exists = lambda path: False if str(path) in hidden else real_exists(path)
+        with xsession.XServer() as mine:
+            check(mine.display != f":{n}" and mine.proc.poll() is None,
+                  f"a test run gets its own X server (display {mine.display}, the other run's :{n})")
+    finally:
+        os.path.exists = real_exists
+        rival.terminate()
+        rival.wait()
+
+
+racing_runs_get_displays_of_their_own()
 home = xsession.seeded_profile()
 log = os.path.join(xsession.forms_folder(home), "FormDesigner-debug.txt")
 try:

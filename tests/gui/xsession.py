@@ -2,6 +2,7 @@
 import ctypes
 import ctypes.util
 import os
+import select
 import shutil
 import subprocess
 import tempfile
@@ -17,23 +18,45 @@ class XServer:
         self.display = None
 
     def __enter__(self):
-        for n in range(140, 200):
-            if os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-                continue
-            self.proc = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", self.size, "-nolisten", "tcp"],
+        # Xvfb picks a free display itself and writes its number to the pipe
+        # once it accepts connections: no two runs can end up on one display.
+        rfd, wfd = os.pipe()
+        try:
+            self.proc = subprocess.Popen(["Xvfb", "-displayfd", str(wfd), "-screen", "0", self.size,
+                                          "-nolisten", "tcp"], pass_fds=(wfd,),
                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.display = f":{n}"
-            for _ in range(100):
-                if self.xdotool("getmouselocation", check=False).returncode == 0:
-                    return self
-                time.sleep(0.05)
+            os.close(wfd)
+            wfd = None
+            number = b""
+            end = time.time() + 30
+            while not number.endswith(b"\n") and time.time() < end:
+                ready, _, _ = select.select([rfd], [], [], max(0.0, end - time.time()))
+                if not ready:
+                    break
+                chunk = os.read(rfd, 16)
+                if not chunk:
+                    break
+                number += chunk
+        finally:
+            if wfd is not None:
+                os.close(wfd)
+            os.close(rfd)
+        if not number.strip().isdigit():
             self.proc.kill()
-        raise RuntimeError("cannot start Xvfb")
+            self.proc.wait()
+            raise RuntimeError("cannot start Xvfb")
+        self.display = ":" + number.strip().decode()
+        return self
 
     def __exit__(self, *exc):
         if self.proc:
-            self.proc.kill()
-            self.proc.wait()
+            # Ended politely, the server removes its lock and socket files.
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
 
     def env(self, **extra):
         e = dict(os.environ)
