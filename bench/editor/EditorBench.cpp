@@ -141,7 +141,7 @@ void BM_LoadFiles(benchmark::State& state) {
         e.Main->LoadFiles();
         QApplication::processEvents(); // the window shows the result
     }
-    if (e.Main->ConfigList.size() != 200 || e.Main->Image1->Picture.size() != QSize(2480, 3508))
+    if (e.Main->ConfigList().size() != 200 || e.Main->Image1->Picture.size() != QSize(2480, 3508))
         state.SkipWithError("the form did not load");
 }
 

@@ -30,12 +30,10 @@ void TMainForm::SaveConfig() {
     try {
         CheckFileTimer->stop();
         try {
-            if (CFGFilename.isEmpty())
-                throw Exception(QStringLiteral("No form image is loaded."));
-            WriteTextLines(CFGFilename, ConfigList, ConfigEncoding);
-            if (QFile::exists(CFGFilename)) {
+            Document->Save();
+            if (QFile::exists(CFGFilename())) {
                 FileTimes times;
-                if (!CurrentPlatform().GetFileTimes(CFGFilename, times))
+                if (!CurrentPlatform().GetFileTimes(CFGFilename(), times))
                     DebugLog(QStringLiteral("GetFiletimes failed"), 0);
                 LastFileTime = times.LastWrite;
                 EditConfigBtn->setEnabled(true);
@@ -45,7 +43,6 @@ void TMainForm::SaveConfig() {
             throw;
         }
         CheckFileTimer->start();
-        ConfigHasChanged = false;
 
         const TDralForm* r = FormCatalogue ? FormCatalogue->GetForm(AliasName) : nullptr;
         if (r && !r->FileName.isEmpty()) {
@@ -88,13 +85,10 @@ void TMainForm::ClearBtnClick() {
     if (!ConfirmBox(QStringLiteral(N_("Are you sure you want to clear the current configuration?")),
                     BtnNo))
         return;
-    ConfigList.clear();
     try {
-        QFile file(CFGFilename);
         // A file that stays would be read back by the reload below as if
         // nothing had happened: the user is told first.
-        if (file.exists() && !file.remove())
-            throw Exception(file.errorString());
+        Document->Clear();
     } catch (const std::exception& e) {
         PlainBox(QStringLiteral(N_("Error deleting config file: ")) + ExceptionMessage(e));
     }
@@ -102,10 +96,10 @@ void TMainForm::ClearBtnClick() {
 }
 
 void TMainForm::EditConfigBtnClick() {
-    if (!QFileInfo(CFGFilename).isFile())
+    if (!QFileInfo(CFGFilename()).isFile())
         return;
     try {
-        CurrentPlatform().ShellOpen(CFGFilename);
+        CurrentPlatform().ShellOpen(CFGFilename());
         EditInProgress = true;
     } catch (const std::exception& e) {
         EditInProgress = true;
@@ -115,11 +109,11 @@ void TMainForm::EditConfigBtnClick() {
 
 bool TMainForm::FileHasChanged() {
     try {
-        if (!QFile::exists(CFGFilename))
+        if (!QFile::exists(CFGFilename()))
             return false;
         FileTimes times;
         errno = 0;
-        if (!CurrentPlatform().GetFileTimes(CFGFilename, times)) {
+        if (!CurrentPlatform().GetFileTimes(CFGFilename(), times)) {
             const int code = errno;
             DebugLog(QStringLiteral("GetFiletimes failed"), 0);
             if (code != 0)
@@ -142,7 +136,7 @@ void TMainForm::CheckFileTimerTimer() {
         EditInProgress = false;
         // Placements made in the window since the last save are not thrown
         // away without asking.
-        if (!ConfigHasChanged) {
+        if (!ConfigHasChanged()) {
             LoadFiles();
             return;
         }

@@ -22,6 +22,7 @@
 #include "support/Termination.h"
 #include "support/Version.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -41,6 +42,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -113,41 +115,11 @@ private:
     TMainForm* F;
 };
 
-// Drawing settings of the picture: blue "Tahoma" at FormFontSize, no
-// background behind the text; outlines red, one pixel, no fill.
+// Keys are written in "Tahoma" at FormFontSize.
 QFont PictureFont() {
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(KeyPixelSize(FormFontSize));
     return font;
-}
-
-// Writes a key with the top-left corner of its text at (x, y).
-void DrawKeyText(QPainter& p, const QString& key, int x, int y) {
-    p.setPen(QColor(0, 0, 255));
-    p.drawText(QPointF(x, qreal(y) + p.fontMetrics().ascent()), key);
-}
-
-// The outline of the rectangle with corners (x1, y1) and (x2, y2), the second
-// corner exclusive: it covers x1..x2-1 and y1..y2-1. Corners given the wrong
-// way round are swapped; far-off values (hand-edited files) are cut to just
-// beyond the picture, so nothing overflows.
-void DrawOutline(QPainter& p, QSize picture, qint64 x1, qint64 y1, qint64 x2, qint64 y2) {
-    if (x2 < x1)
-        std::swap(x1, x2);
-    if (y2 < y1)
-        std::swap(y1, y2);
-    if (x2 - x1 < 1 || y2 - y1 < 1)
-        return;
-    auto cut = [](qint64 v, int extent) {
-        return int(std::clamp<qint64>(v, -2, qint64(extent) + 2));
-    };
-    const int l = cut(x1, picture.width()), t = cut(y1, picture.height());
-    const int r = cut(x2 - 1, picture.width()), b = cut(y2 - 1, picture.height());
-    const QColor red(255, 0, 0);
-    p.fillRect(QRect(QPoint(l, t), QPoint(r, t)), red);
-    p.fillRect(QRect(QPoint(l, b), QPoint(r, b)), red);
-    p.fillRect(QRect(QPoint(l, t), QPoint(l, b)), red);
-    p.fillRect(QRect(QPoint(r, t), QPoint(r, b)), red);
 }
 
 // Shows the wait pointer for as long as it lives.
@@ -167,6 +139,7 @@ constexpr qint64 LargeImagePixels = 4'000'000;
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     MainForm = this;
     setObjectName(QStringLiteral("MainForm"));
+    Document = new LayoutDocument(this);
     QFont f(QStringLiteral("Tahoma"), 8);
     setFont(f);
     BuildControls();
@@ -204,6 +177,7 @@ void TMainForm::BuildControls() {
     YEdit = EditBox(ToolBar1, "YEdit", 51, true);
     Separator(ToolBar1, 2);
     UndoBtn = TextButton(ToolBar1, "UndoBtn", N_("Undo"), N_("UNDO the LAST change only"));
+    RedoBtn = TextButton(ToolBar1, "RedoBtn", N_("Redo"), N_("REDO the change undone last"));
     Separator(ToolBar1, 3);
     SaveBtn = TextButton(ToolBar1, "SaveBtn", N_("Save Config"), N_("Save the .CFG file to disk"));
     ClearBtn = TextButton(ToolBar1, "ClearBtn", N_("Clear Config"),
@@ -248,6 +222,7 @@ void TMainForm::BuildControls() {
     Image1 = new TImageControl;
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setFixedSize(0, 0);
+    Image1->SetDocument(Document);
     ScrollBox1->setWidget(Image1);
 
     CheckListBox1 = new TCheckListBox(client);
@@ -281,6 +256,36 @@ void TMainForm::BuildControls() {
 
     connect(LoadBtn, &QToolButton::clicked, this, Guarded([this](bool) { LoadBtnClick(); }));
     connect(UndoBtn, &QToolButton::clicked, this, Guarded([this](bool) { UndoBtnClick(); }));
+    connect(RedoBtn, &QToolButton::clicked, this, Guarded([this](bool) { RedoBtnClick(); }));
+    UndoAction = new QAction(this);
+    UndoAction->setObjectName(QStringLiteral("UndoAction"));
+    UndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    RedoAction = new QAction(this);
+    RedoAction->setObjectName(QStringLiteral("RedoAction"));
+    RedoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addAction(UndoAction);
+    addAction(RedoAction);
+    connect(UndoAction, &QAction::triggered, this, Guarded([this](bool) { UndoBtnClick(); }));
+    connect(RedoAction, &QAction::triggered, this, Guarded([this](bool) { RedoBtnClick(); }));
+    // Undo and redo are offered exactly when the history has a step for them.
+    QUndoStack* stack = Document->UndoStack();
+    UndoBtn->setEnabled(false);
+    RedoBtn->setEnabled(false);
+    UndoAction->setEnabled(false);
+    RedoAction->setEnabled(false);
+    connect(stack, &QUndoStack::canUndoChanged, UndoBtn, &QWidget::setEnabled);
+    connect(stack, &QUndoStack::canUndoChanged, UndoAction, &QAction::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, RedoBtn, &QWidget::setEnabled);
+    connect(stack, &QUndoStack::canRedoChanged, RedoAction, &QAction::setEnabled);
+    connect(Document, &LayoutDocument::EntryInserted, this, [this](int index) {
+        const QString key = KeyOfLine(Document->ConfigList().at(index));
+        const int i = FindFieldIndex(CheckListBox1->Items(), key);
+        if (i >= 0)
+            CheckListBox1->SetChecked(i, true);
+    });
+    connect(Document, &LayoutDocument::EntryRemoved, this,
+            [this](int, const QString& line) { EntryRemoved(line); });
     connect(SaveBtn, &QToolButton::clicked, this, Guarded([this](bool) { SaveBtnClick(); }));
     connect(ClearBtn, &QToolButton::clicked, this, Guarded([this](bool) { ClearBtnClick(); }));
     connect(EditConfigBtn, &QToolButton::clicked, this,
@@ -318,8 +323,6 @@ void TMainForm::FormCreate() {
     if (!FormCatalogue)
         FormCatalogue = std::make_unique<TDralFormList>();
     PascalList.clear();
-    ConfigList.clear();
-    ABitMap = QImage();
     FOverlayHost = std::make_unique<MainFormOverlayHost>(this);
     MouseCoordsWindow = new TMouseCoordsWindow(this, FOverlayHost.get());
     MouseCoordsWindow->setObjectName(QStringLiteral("MouseCoordsWindow"));
@@ -438,12 +441,18 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
-    if (ConfigHasChanged) {
-        CurrentPlatform().Beep(BeepQuestion);
-        if (ConfirmBox(QStringLiteral(N_("Config has changed. Save?")), BtnNo))
-            SaveConfig();
-    }
+    SaveChangesFirst();
     CheckFileTimer->stop();
+}
+
+bool TMainForm::SaveChangesFirst() {
+    if (!ConfigHasChanged())
+        return true;
+    CurrentPlatform().Beep(BeepQuestion);
+    if (!ConfirmBox(QStringLiteral(N_("Config has changed. Save?")), BtnNo))
+        return true;
+    SaveConfig();
+    return !ConfigHasChanged();
 }
 
 void TMainForm::FormDestroy() {
@@ -452,8 +461,6 @@ void TMainForm::FormDestroy() {
         KestrovaAliasIni.reset();
         PNG = QImage();
         PascalList.clear();
-        ConfigList.clear();
-        ABitMap = QImage();
     } catch (const std::exception& e) {
         DebugLog(QStringLiteral("MainForm.FormDestroy: ") + ExceptionMessage(e), 0);
     }
@@ -521,14 +528,14 @@ void TMainForm::LoadBtnClick() {
         return;
     const QString alias = AliasNameOf(chosen);
     DebugLog(QStringLiteral("ConfigName=") + alias, 3);
-    LoadFilesFrom(chosen, alias);
+    LoadFilesFrom(chosen, alias, true);
 }
 
 void TMainForm::LoadFiles() {
-    LoadFilesFrom(ImageFilename, AliasName);
+    LoadFilesFrom(ImageFilename, AliasName, false);
 }
 
-bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName) {
+bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName, bool askToSave) {
     QImage image;
     try {
         std::unique_ptr<WaitPointer> wait;
@@ -544,26 +551,37 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
     }
     // The picture is built before anything of the window changes: when it
     // cannot be (no memory for a large scan), the previous form stays whole,
-    // its names, layout, ticks, picture and undo snapshot included.
+    // its names, layout, ticks, picture and undo history included.
     QImage picture;
     try {
         // The old picture's memory is drawn over when nothing else holds it
-        // and it has the new image's very size (a reload of the same form).
-        if (Image1->Picture.size() == image.size() && Image1->Picture.isDetached())
-            picture = std::move(Image1->Picture);
+        // and it has the new image's very size (a reload of the same form),
+        // but never while the form may yet stay (its placements unsaved).
+        if (Image1->Picture.size() == image.size() && !(askToSave && ConfigHasChanged())) {
+            PNG = QImage(); // it shares the picture's pixels
+            if (Image1->Picture.isDetached())
+                picture = std::move(Image1->Picture);
+        }
         FormPictureInto(picture, image);
     } catch (const std::exception& e) {
         if (Image1->Picture.isNull() && picture.size() == image.size())
             Image1->Picture = std::move(picture);
+        PNG = Image1->Picture;
         PlainBox(QStringLiteral(N_("Error reading PNG file: ")) + ExceptionMessage(e));
         return false;
     }
+    // Another form's layout replaces this one: its unsaved placements are not
+    // dropped without asking, and stay, with the whole form, when they could
+    // not be saved. An image that cannot be read replaces nothing and asks
+    // nothing.
+    if (askToSave && !SaveChangesFirst())
+        return false;
     ImageFilename = imagePath;
     AliasName = aliasName;
-    PNG = image;
-    // A snapshot of another form, or of the layout before a reload, must
-    // never come back.
-    DropUndo();
+    // The picture is the only copy of the image kept: nothing is drawn into
+    // it, so the two share their pixels.
+    image = QImage();
+    PNG = QImage();
 
     try {
         Image1->Picture = QImage(); // the old picture goes
@@ -574,51 +592,64 @@ bool TMainForm::LoadFilesFrom(const QString& imagePath, const QString& aliasName
     ScrollBox1->horizontalScrollBar()->setValue(0);
     ScrollBox1->verticalScrollBar()->setValue(0);
     Image1->move(0, 0);
-    Image1->setFixedSize(PNG.size());
-    FitWindowToScreen(PNG.size());
+    Image1->setFixedSize(picture.size());
+    FitWindowToScreen(picture.size());
 
     Image1->Picture = std::move(picture);
+    PNG = Image1->Picture;
+    Image1->SetKeyFont(PictureFont());
     Image1->update();
 
     CheckListBox1->SetItems(PascalList);
 
     SaveBtn->setEnabled(true);
-    ConfigList.clear();
-    ConfigHasChanged = false;
-    CFGFilename = FormsFolder + CurrentCountry + u'/' + AliasName + QStringLiteral(".cfg");
+    const QString cfgFilename =
+        FormsFolder + CurrentCountry + u'/' + AliasName + QStringLiteral(".cfg");
 
-    if (QFile::exists(CFGFilename)) {
+    // A new history: steps of another form, or of the layout before a
+    // reload, must never come back.
+    bool read = false;
+    try {
+        read = Document->Load(cfgFilename);
+    } catch (const std::exception& e) {
         EditConfigBtn->setEnabled(true);
-        try {
-            TextEncoding encoding = ConfigEncoding;
-            QStringList lines = ReadTextLines(CFGFilename, &encoding);
-            ConfigList = lines;
-            ConfigEncoding = encoding;
-            // Without a walk of the whole list per layout line.
-            const QHash<QString, int> first = FieldIndexes(CheckListBox1->Items());
-            for (const QString& line : std::as_const(ConfigList)) {
-                const auto it = first.constFind(KeyOfLine(line));
-                if (it != first.constEnd())
-                    CheckListBox1->SetChecked(it.value(), true);
-            }
-        } catch (const std::exception& e) {
-            PlainBox(QStringLiteral(N_("Error loding Config file: ")) + ExceptionMessage(e));
-            return true;
-        }
-        DrawConfigEntries();
+        PlainBox(QStringLiteral(N_("Error loding Config file: ")) + ExceptionMessage(e));
+        return true;
+    }
+    EditConfigBtn->setEnabled(read);
+    if (read) {
+        TickEntries();
         try {
             FileTimes times;
-            if (!CurrentPlatform().GetFileTimes(CFGFilename, times))
+            if (!CurrentPlatform().GetFileTimes(cfgFilename, times))
                 DebugLog(QStringLiteral("GetFiletimes failed"), 0);
             LastFileTime = times.LastWrite;
         } catch (const std::exception& e) {
             DebugLog(QStringLiteral("LoadFiles: GetFiletimes: ") + ExceptionMessage(e), 0);
         }
-    } else {
-        EditConfigBtn->setEnabled(false);
     }
     CheckFileTimer->start();
     return true;
+}
+
+void TMainForm::TickEntries() {
+    // Without a walk of the whole list per layout line.
+    const QHash<QString, int> first = FieldIndexes(CheckListBox1->Items());
+    for (const QString& line : ConfigList()) {
+        const auto it = first.constFind(KeyOfLine(line));
+        if (it != first.constEnd())
+            CheckListBox1->SetChecked(it.value(), true);
+    }
+}
+
+void TMainForm::EntryRemoved(const QString& line) {
+    // A key whose last line went (its placement undone) is no longer used.
+    const QString key = KeyOfLine(line);
+    if (Document->FindConfigEntry(key) >= 0)
+        return;
+    const int i = FindFieldIndex(CheckListBox1->Items(), key);
+    if (i >= 0)
+        CheckListBox1->SetChecked(i, false);
 }
 
 void TMainForm::FitWindowToScreen(QSize imageSize) {
@@ -638,25 +669,6 @@ void TMainForm::FitWindowToScreen(QSize imageSize) {
     const bool vertical = imageSize.height() > areaHeight - border - (horizontal ? bar : 0);
     ScrollBox1->resize(fit.ScrollClientWidth + border + (vertical ? bar : 0), areaHeight);
     FormResize();
-}
-
-void TMainForm::DrawConfigEntries() {
-    QImage& picture = Image1->Picture;
-    if (picture.isNull())
-        return;
-    QPainter p(&picture);
-    p.setFont(PictureFont());
-    for (const QString& line : std::as_const(ConfigList)) {
-        const auto e = ParseLayoutLine(line);
-        if (!e)
-            continue;
-        DrawKeyText(p, e->Key, e->X, e->Y);
-        if (e->IsBox)
-            DrawOutline(p, picture.size(), e->X, e->Y, qint64(e->X) + e->W + KeyOffsetX,
-                        qint64(e->Y) + e->H + KeyOffsetY);
-    }
-    p.end();
-    Image1->update();
 }
 
 // ---- Placement ------------------------------------------------------------------
@@ -745,67 +757,43 @@ void TMainForm::Image1MouseDown(QMouseEvent* event) {
 void TMainForm::Image1MouseUp(QMouseEvent* event) {
     if (CurrentText.isEmpty())
         return;
-    ABitMap = Image1->Picture;
-    FUndoConfigList = ConfigList;
-    FUndoConfigHasChanged = ConfigHasChanged;
-    FUndoAvailable = true;
-
     const int x = FixMousePos.x() + KeyOffsetX;
     const int y = FixMousePos.y() + KeyOffsetY;
-    QImage& picture = Image1->Picture;
-    QPainter p;
-    if (!picture.isNull() && p.begin(&picture)) {
-        p.setFont(PictureFont());
-        DrawKeyText(p, CurrentText, x, y);
-    }
-    QString entry;
-    if (BoxInProgress) {
-        BoxEnd = event->position().toPoint();
-        const int w = BoxEnd.x() - x;
-        const int h = BoxEnd.y() - y;
-        if (w > 10 && h > 10) {
-            entry = FormatBoxEntry(CurrentText, x, y, w, h);
-            if (p.isActive())
-                DrawOutline(p, picture.size(), x, y, qint64(BoxEnd.x()) + KeyOffsetX,
-                            qint64(BoxEnd.y()) + KeyOffsetY);
-        } else {
-            DebugLog(QStringLiteral("ERROR: Invalid With or Height"), 3);
-            CurrentPlatform().Beep(BeepError);
-            entry = FormatPointEntry(CurrentText, x, y);
-        }
-    } else {
-        entry = FormatPointEntry(CurrentText, x, y);
-    }
-    if (p.isActive())
-        p.end();
-    Image1->update();
-
-    PlaceEntry(ConfigList, CurrentText, entry);
-    ConfigHasChanged = true;
-
+    // The key's size follows FormFontSize as it is now.
+    Image1->SetKeyFont(PictureFont());
+    const QString key = CurrentText;
+    const bool box = BoxInProgress;
     CurrentText.clear();
     BoxInProgress = false;
     BoxEnd = QPoint(0, 0);
     SetPlacementPointer(false);
     MouseCoordsWindow->hide();
+
+    if (box) {
+        const QPoint end = event->position().toPoint();
+        if (!Document->PlaceBox(key, x, y, end.x() - x, end.y() - y)) {
+            DebugLog(QStringLiteral("ERROR: Invalid With or Height"), 3);
+            CurrentPlatform().Beep(BeepError);
+        }
+    } else {
+        Document->PlacePoint(key, x, y);
+    }
 }
 
-void TMainForm::DropUndo() {
-    ABitMap = QImage();
-    FUndoConfigList.clear();
-    FUndoConfigHasChanged = false;
-    FUndoAvailable = false;
+bool TMainForm::CanUndo() const {
+    return Document->UndoStack()->canUndo();
+}
+
+bool TMainForm::CanRedo() const {
+    return Document->UndoStack()->canRedo();
 }
 
 void TMainForm::UndoBtnClick() {
-    if (!FUndoAvailable)
-        return;
-    Image1->Picture = ABitMap;
-    ConfigList = FUndoConfigList;
-    // Saved since the placement: the list now differs from the file again.
-    ConfigHasChanged = ConfigHasChanged ? FUndoConfigHasChanged : true;
-    DropUndo();
-    Image1->update();
+    Document->UndoStack()->undo();
+}
+
+void TMainForm::RedoBtnClick() {
+    Document->UndoStack()->redo();
 }
 
 // ---- Routing of the image's pointer events ----------------------------------------

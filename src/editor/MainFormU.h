@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/LayoutDocument.h"
 #include "editor/TextFile.h"
 
 #include <QImage>
@@ -9,6 +10,7 @@
 
 #include <memory>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
@@ -37,6 +39,10 @@ public:
     QLabel* Panel3;
     QLineEdit* YEdit;
     QToolButton* UndoBtn;
+    QToolButton* RedoBtn;
+    // Ctrl+Z, and Ctrl+Shift+Z or Ctrl+Y, anywhere in the window.
+    QAction* UndoAction;
+    QAction* RedoAction;
     QToolButton* SaveBtn;
     QToolButton* ClearBtn;
     QToolButton* EditConfigBtn;
@@ -51,15 +57,15 @@ public:
     QLabel* Panel1;
     QTimer* CheckFileTimer;
 
+    // The form's layout: its lines, file name, encoding and undo history.
+    LayoutDocument* Document;
+
     // Editing state.
     QString ImageFilename;
     QString AliasName;
-    QString CFGFilename;
+    // The form image as loaded; it shares its pixels with Image1->Picture.
     QImage PNG;
-    QImage ABitMap;
     QStringList PascalList;
-    QStringList ConfigList;
-    bool ConfigHasChanged = false;
     QString CurrentText;
     QPoint MousePos;
     QPoint FixMousePos;
@@ -70,8 +76,13 @@ public:
     double CurrentFileTime = 0;
     double LastFileTime = 0;
     TMouseCoordsWindow* MouseCoordsWindow = nullptr;
+
+    // The document's state under the names the window has always used.
+    const QStringList& ConfigList() const { return Document->ConfigList(); }
+    const QString& CFGFilename() const { return Document->CFGFilename(); }
+    bool ConfigHasChanged() const { return Document->ConfigHasChanged(); }
     // Encoding of the layout file read last in this run; used for writing.
-    TextEncoding ConfigEncoding = TextEncoding::Ansi;
+    TextEncoding ConfigEncoding() const { return Document->ConfigEncoding(); }
 
     // Lifecycle.
     void FormCreate();
@@ -87,7 +98,6 @@ public:
     // Loading and display.
     void LoadBtnClick();
     void LoadFiles();
-    void DrawConfigEntries();
 
     // Placement.
     void CheckListBox1Click();
@@ -98,8 +108,10 @@ public:
     void Image1MouseUp(QMouseEvent* event);
     void ScrollBox1MouseMove(QMouseEvent* event);
     void UndoBtnClick();
-    // Whether Undo has a placement to take back.
-    bool CanUndo() const { return FUndoAvailable; }
+    void RedoBtnClick();
+    // Whether Undo has a step to take back.
+    bool CanUndo() const;
+    bool CanRedo() const;
 
     // Saving and watching.
     void SaveBtnClick();
@@ -135,9 +147,15 @@ private:
 
     // The load sequence for an image; the window's image and form names
     // change only once the image has been read. False when it could not be.
-    bool LoadFilesFrom(const QString& imagePath, const QString& aliasName);
+    // With askToSave, unsaved placements are offered for saving first.
+    bool LoadFilesFrom(const QString& imagePath, const QString& aliasName, bool askToSave);
     void FitWindowToScreen(QSize imageSize);
-    void DropUndo();
+    // The field list's ticks for the document's keys.
+    void TickEntries();
+    void EntryRemoved(const QString& line);
+    // Whether unsaved placements may go: the close question, answered Yes
+    // by saving. False when the save did not succeed.
+    bool SaveChangesFirst();
     // The application-wide four-way arrows while a key is over the image.
     void SetPlacementPointer(bool sizeAll);
     void ShowCoordinates(QPoint client);
@@ -154,10 +172,6 @@ private:
     void RouteImage1Up(QMouseEvent* event);
 
     std::unique_ptr<MouseCoordsHost> FOverlayHost;
-    // The rest of the undo snapshot (the picture is ABitMap).
-    QStringList FUndoConfigList;
-    bool FUndoConfigHasChanged = false;
-    bool FUndoAvailable = false;
     bool FLeftCapture = false;
     bool FPointerOverImage = false;
     bool FSizeAllPointer = false;

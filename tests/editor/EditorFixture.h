@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
+#include <QUndoStack>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -109,7 +110,8 @@ protected:
     }
     void Click(QPoint client, Qt::MouseButton b = Qt::LeftButton) { Drag(client, client, b); }
 
-    const QImage& Picture() const { return M->Image1->Picture; }
+    // The picture as the window shows it: the form image and the layout over it.
+    QImage Picture() const { return M->Image1->RenderedPicture(); }
     bool OverrideIsSizeAll() const {
         return QGuiApplication::overrideCursor() &&
                QGuiApplication::overrideCursor()->shape() == Qt::SizeAllCursor;

@@ -73,12 +73,12 @@ TEST_F(LoadingTest, LoadButtonAsksInTheCountryFolderAndNamesTheForm) {
     EXPECT_EQ(F->Platform.Fake.DialogFolders, QStringList{F->Profile.Forms() + "New Zealand/"});
     EXPECT_EQ(M->ImageFilename, path);
     EXPECT_EQ(M->AliasName, "Missing Person");
-    EXPECT_EQ(M->CFGFilename, FormsFolder + "New Zealand/Missing Person.cfg");
+    EXPECT_EQ(M->CFGFilename(), FormsFolder + "New Zealand/Missing Person.cfg");
     EXPECT_TRUE(F->LogLines().contains("DEBUG3: ConfigName=Missing Person"));
     EXPECT_TRUE(M->SaveBtn->isEnabled());
     EXPECT_FALSE(M->EditConfigBtn->isEnabled()); // no layout file
     EXPECT_TRUE(M->CheckFileTimer->isActive());
-    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigList().isEmpty());
     EXPECT_EQ(M->CheckListBox1->Items(), SplitLines(EditorMaster));
     for (int i = 0; i < M->CheckListBox1->count(); ++i)
         EXPECT_FALSE(M->CheckListBox1->Checked(i));
@@ -108,7 +108,7 @@ TEST_F(LoadingTest, AliasCutsTheLastFourCharacters) {
     QFile::copy(MakeImage("src.png", {300, 200}), path);
     Load(path);
     EXPECT_EQ(M->AliasName, "form.");
-    EXPECT_EQ(M->CFGFilename, FormsFolder + "New Zealand/form..cfg");
+    EXPECT_EQ(M->CFGFilename(), FormsFolder + "New Zealand/form..cfg");
 }
 
 TEST_F(LoadingTest, CancelledDialogChangesNothingButTheFilter) {
@@ -129,8 +129,8 @@ TEST_F(LoadingTest, LayoutKeysAreTickedAndDrawn) {
                             "Bad,0,45\r\n"
                             "Half,600,45,300\r\n");
     Load(MakeImage("Laid.png", {800, 1000}));
-    EXPECT_EQ(M->ConfigList.size(), 6);
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_EQ(M->ConfigList().size(), 6);
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_TRUE(M->EditConfigBtn->isEnabled());
     const QStringList items = M->CheckListBox1->Items();
     QStringList ticked;
@@ -140,7 +140,7 @@ TEST_F(LoadingTest, LayoutKeysAreTickedAndDrawn) {
     // Only the first item of a doubled key; a key missing from the list ticks nothing.
     EXPECT_EQ(ticked, (QStringList{"K", "K2,a second key", "Dup,first line of a doubled key"}));
 
-    const QImage& p = M->Image1->Picture;
+    const QImage p = Picture();
     // The box: red outline (113,144)-(413,214), second corner exclusive.
     EXPECT_EQ(PixelBounds(p, IsRed), QRect(QPoint(113, 144), QPoint(412, 213)));
     // Keys in blue at their corners, the unknown key too; skipped lines draw nothing.
@@ -154,10 +154,10 @@ TEST_F(LoadingTest, LayoutKeysAreTickedAndDrawn) {
 TEST_F(LoadingTest, LayoutEncodingIsRememberedForWriting) {
     WriteLayout("Utf.cfg", QByteArray("\xEF\xBB\xBF") + "K,113,44\r\n");
     Load(MakeImage("Utf.png", {300, 200}));
-    EXPECT_EQ(M->ConfigEncoding, TextEncoding::Utf8);
+    EXPECT_EQ(M->ConfigEncoding(), TextEncoding::Utf8);
     // An image without a layout file keeps what was remembered.
     Load(MakeImage("None.png", {300, 200}));
-    EXPECT_EQ(M->ConfigEncoding, TextEncoding::Utf8);
+    EXPECT_EQ(M->ConfigEncoding(), TextEncoding::Utf8);
 }
 
 TEST_F(LoadingTest, LoadingWithFilterTextListsEverything) {
@@ -180,7 +180,7 @@ TEST_F(LoadingTest, UnreadableLayoutStopsBeforeDrawing) {
     EXPECT_TRUE(F->Platform.Fake.Boxes[0].Text.startsWith("Error loding Config file: "));
     EXPECT_EQ(M->Image1->Picture.size(), QSize(400, 300)); // picture new
     EXPECT_FALSE(M->CheckFileTimer->isActive());           // watch unchanged
-    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigList().isEmpty());
 }
 
 TEST_F(LoadingTest, TransparentPartsShowWhite) {
@@ -203,9 +203,9 @@ TEST_F(LoadingTest, BadImagesLeaveThePreviousFormWhole) {
     Load(good);
     ChooseKey("K2,a second key");
     Click({100, 100});
-    ASSERT_TRUE(M->ConfigHasChanged);
+    ASSERT_TRUE(M->ConfigHasChanged());
     const QImage picture = M->Image1->Picture.copy();
-    const QStringList config = M->ConfigList;
+    const QStringList config = M->ConfigList();
 
     QFile pngFile(good);
     ASSERT_TRUE(pngFile.open(QIODevice::ReadOnly));
@@ -236,9 +236,9 @@ TEST_F(LoadingTest, BadImagesLeaveThePreviousFormWhole) {
         EXPECT_TRUE(text.contains(c.says)) << text.toStdString();
         EXPECT_EQ(M->ImageFilename, good) << c.name;
         EXPECT_EQ(M->AliasName, "Good") << c.name;
-        EXPECT_EQ(M->CFGFilename, FormsFolder + "New Zealand/Good.cfg") << c.name;
-        EXPECT_EQ(M->ConfigList, config) << c.name;
-        EXPECT_TRUE(M->ConfigHasChanged) << c.name;
+        EXPECT_EQ(M->CFGFilename(), FormsFolder + "New Zealand/Good.cfg") << c.name;
+        EXPECT_EQ(M->ConfigList(), config) << c.name;
+        EXPECT_TRUE(M->ConfigHasChanged()) << c.name;
         EXPECT_EQ(M->Image1->Picture, picture) << c.name;
         EXPECT_TRUE(M->CanUndo()) << c.name;
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << c.name;
@@ -286,9 +286,9 @@ TEST_F(LoadingTest, NoMemoryForThePictureLeavesThePreviousFormWhole) {
     Load(good);
     ChooseKey("K2,a second key");
     Click({100, 100});
-    ASSERT_TRUE(M->ConfigHasChanged);
+    ASSERT_TRUE(M->ConfigHasChanged());
     const QImage picture = M->Image1->Picture.copy();
-    const QStringList config = M->ConfigList;
+    const QStringList config = M->ConfigList();
     const QStringList lines = M->CheckListBox1->Items();
 
     // 16000 x 16000 grey decodes to 256 MB; its picture needs 1 GB more.
@@ -307,9 +307,9 @@ TEST_F(LoadingTest, NoMemoryForThePictureLeavesThePreviousFormWhole) {
         << F->Platform.Fake.Boxes[0].Text.toStdString();
     EXPECT_EQ(M->ImageFilename, good);
     EXPECT_EQ(M->AliasName, "Good");
-    EXPECT_EQ(M->CFGFilename, FormsFolder + "New Zealand/Good.cfg");
-    EXPECT_EQ(M->ConfigList, config);
-    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_EQ(M->CFGFilename(), FormsFolder + "New Zealand/Good.cfg");
+    EXPECT_EQ(M->ConfigList(), config);
+    EXPECT_TRUE(M->ConfigHasChanged());
     EXPECT_EQ(M->Image1->Picture, picture);
     EXPECT_EQ(M->Image1->size(), QSize(500, 400));
     EXPECT_EQ(M->CheckListBox1->Items(), lines);

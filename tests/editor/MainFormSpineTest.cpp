@@ -107,7 +107,7 @@ TEST(MainFormSpine, ToolbarHoldsTheControlsInOrderWithTheirTexts) {
     for (QWidget* w : widgets)
         names << w->objectName();
     EXPECT_EQ(names, (QStringList{"LoadBtn", "Panel2", "XEdit", "Panel3", "YEdit", "UndoBtn",
-                                  "SaveBtn", "ClearBtn", "EditConfigBtn", "CountryBtn",
+                                  "RedoBtn", "SaveBtn", "ClearBtn", "EditConfigBtn", "CountryBtn",
                                   "ToolButton5", "Panel4", "FilterEdit", "ToolButton7"}));
     EXPECT_EQ(f.Main->ToolBar1->height(), ToolBarHeight);
     EXPECT_EQ(f.Main->LoadBtn->text(), "Load Image");
@@ -133,7 +133,8 @@ TEST(MainFormSpine, ResizingChangesOnlyTheFieldListWidth) {
 TEST(MainFormSpine, ClosingWithUnsavedPlacementsAsksAndNoWritesNothing) {
     SpineFixture f;
     f.Show();
-    f.Main->ConfigHasChanged = true;
+    f.Main->Document->Load(FormsFolder + "New Zealand/Unsaved.cfg");
+    f.Main->Document->PlacePoint("K", 20, 30);
     f.Platform.Fake.Answers = {BtnNo};
     f.Main->close();
     ASSERT_FALSE(f.Platform.Fake.Boxes.empty());

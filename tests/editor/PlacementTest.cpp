@@ -3,6 +3,8 @@
 #include "editor/OverlayGeometry.h"
 #include "platform/Platform.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -23,7 +25,8 @@ protected:
     QSize TextSize(const QString& key) const {
         QFont font("Tahoma");
         font.setPixelSize(KeyPixelSize(FormFontSize));
-        const QFontMetrics fm(font, &Picture());
+        const QImage device(1, 1, QImage::Format_RGB32);
+        const QFontMetrics fm(font, &device);
         return {fm.horizontalAdvance(key), fm.height()};
     }
     // The key's text lies with its top-left at (x, y), in blue.
@@ -50,8 +53,8 @@ TEST_F(PlacementTest, LeftClickPlacesTheKeyAtTheOffset) {
     EXPECT_TRUE(M->MouseCoordsWindow->isVisible());
     Click({100, 50});
 
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
-    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,44"});
+    EXPECT_TRUE(M->ConfigHasChanged());
     EXPECT_TRUE(M->CurrentText.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
@@ -65,7 +68,7 @@ TEST_F(PlacementTest, ScrolledViewAddsTheScrollPosition) {
     ASSERT_EQ(M->ScrollBox1->verticalScrollBar()->value(), 400);
     ChooseKey("K");
     Click({100, 50});
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,444"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,444"});
     ExpectKeyAt(Picture(), "K", 113, 444);
     // The coordinate boxes show client coordinates, without the scroll.
     EXPECT_EQ(M->YEdit->text(), "50");
@@ -74,7 +77,7 @@ TEST_F(PlacementTest, ScrolledViewAddsTheScrollPosition) {
 TEST_F(PlacementTest, RightDragPlacesABoxWithItsOutline) {
     ChooseKey("K2,a second key");
     Drag({100, 50}, {400, 120}, Qt::RightButton);
-    EXPECT_EQ(M->ConfigList, QStringList{"K2,113,44,287,76"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K2,113,44,287,76"});
     EXPECT_TRUE(F->Platform.Fake.Beeps.empty());
     // Outline from (113, 44) to (413, 114), the second corner exclusive.
     const QImage& p = Picture();
@@ -102,11 +105,11 @@ TEST_F(PlacementTest, BoxTestIsStrict) {
         {{60, 20}, "K,113,44", false},        // up and to the left
     };
     for (const auto& c : cases) {
-        M->ConfigList.clear();
+        M->Document->Clear();
         F->Platform.Fake.Beeps.clear();
         ChooseKey("K");
         Drag({100, 50}, c.to, Qt::RightButton);
-        EXPECT_EQ(M->ConfigList, QStringList{c.line}) << c.to.x() << "," << c.to.y();
+        EXPECT_EQ(M->ConfigList(), QStringList{c.line}) << c.to.x() << "," << c.to.y();
         if (c.box) {
             EXPECT_TRUE(F->Platform.Fake.Beeps.empty());
         } else {
@@ -130,16 +133,18 @@ TEST_F(PlacementTest, PlacingAKeyAgainMovesItsLineToTheEnd) {
     Click({100, 200});
     ChooseKey("K");
     Click({300, 300});
-    EXPECT_EQ(M->ConfigList, (QStringList{"Surname,113,194", "K,313,294"}));
-    // The earlier drawing stays until the next load.
-    ExpectKeyAt(Picture(), "K", 113, 44);
-    ExpectKeyAt(Picture(), "K", 313, 294);
+    EXPECT_EQ(M->ConfigList(), (QStringList{"Surname,113,194", "K,313,294"}));
+    // The picture shows what a save writes: the key at its new place only.
+    const QImage p = Picture();
+    ExpectKeyAt(p, "K", 313, 294);
+    ExpectKeyAt(p, "Surname", 113, 194);
+    EXPECT_TRUE(PixelBounds(p.copy(90, 20, 100, 60), NotWhite).isEmpty());
 }
 
 TEST_F(PlacementTest, MiddleClickPlacesAPoint) {
     ChooseKey("K");
     Click({100, 50}, Qt::MiddleButton);
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,44"});
 }
 
 TEST_F(PlacementTest, RightDragReleasedOffTheImagePlacesNothing) {
@@ -155,8 +160,8 @@ TEST_F(PlacementTest, RightDragReleasedOffTheImagePlacesNothing) {
     EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     Release(overList, Qt::RightButton);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->ConfigList().isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_EQ(Picture(), before);
     EXPECT_EQ(M->CurrentText, "K");
     EXPECT_TRUE(M->BoxInProgress); // until the next press
@@ -168,7 +173,7 @@ TEST_F(PlacementTest, RightDragReleasedOffTheImagePlacesNothing) {
 
     // The next press starts afresh.
     Click({200, 80});
-    EXPECT_EQ(M->ConfigList, QStringList{"K,213,74"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,213,74"});
 }
 
 TEST_F(PlacementTest, RightDragReleasedBesideASmallImagePlacesNothing) {
@@ -181,7 +186,7 @@ TEST_F(PlacementTest, RightDragReleasedBesideASmallImagePlacesNothing) {
     EXPECT_EQ(M->YEdit->text(), "500");
     EXPECT_FALSE(M->MouseCoordsWindow->isVisible());
     Release({250, 500}, Qt::RightButton);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigList().isEmpty());
     EXPECT_EQ(M->CurrentText, "K");
 }
 
@@ -192,7 +197,7 @@ TEST_F(PlacementTest, LeftDragOffTheImagePlacesAtThePressPoint) {
     const QPoint overList = OverList(QPoint(40, 40));
     Move(overList);
     Release(overList, Qt::LeftButton);
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,44"});
     EXPECT_TRUE(M->CurrentText.isEmpty());
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
@@ -201,8 +206,8 @@ TEST_F(PlacementTest, ClicksWithoutAKeyWriteNothing) {
     const QImage before = Picture().copy();
     Click({100, 50});
     Drag({100, 50}, {300, 200}, Qt::RightButton);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->ConfigList().isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_EQ(Picture(), before);
     EXPECT_FALSE(M->CanUndo());
     // Only the press state moved.
@@ -218,7 +223,7 @@ TEST_F(PlacementTest, KeyFilteredOutOfTheListIsStillPlaced) {
     ASSERT_EQ(M->CheckListBox1->Items(), (QStringList{"Surname,Family name of the person",
                                                       "Other,Global field for every form"}));
     Click({100, 50});
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,44"});
 }
 
 TEST_F(PlacementTest, KeyboardSelectionChoosesAndTicksTheKey) {
@@ -252,7 +257,7 @@ TEST_F(PlacementTest, KeyboardSelectionChoosesAndTicksTheKey) {
     Move({90, 40});
     EXPECT_TRUE(M->MouseCoordsWindow->isVisible());
     Click({100, 50});
-    EXPECT_EQ(M->ConfigList, QStringList{"Surname,113,44"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"Surname,113,44"});
 }
 
 TEST_F(PlacementTest, FieldListRowsHaveNoHint) {
@@ -272,7 +277,7 @@ TEST_F(PlacementTest, FieldListRowsHaveNoHint) {
 TEST_F(PlacementTest, PressNearTheTopEdgeStoresANegativeY) {
     ChooseKey("K");
     Click({100, 3});
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,-3"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,-3"});
 }
 
 TEST_F(PlacementTest, OverlayFollowsThePointerAndGrowsWithTheBox) {
@@ -359,27 +364,27 @@ TEST_F(PlacementTest, UndoTakesBackTheWholePlacement) {
     ASSERT_NE(Picture(), before);
     M->UndoBtn->click();
     EXPECT_EQ(Picture(), before);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->ConfigList().isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_FALSE(M->CanUndo());
-    // One level: a second Undo changes nothing.
+    // Nothing before the first placement: a second Undo changes nothing.
     M->UndoBtn->click();
     EXPECT_EQ(Picture(), before);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigList().isEmpty());
 }
 
 TEST_F(PlacementTest, UndoPutsAReplacedLineBackInItsPlace) {
     WriteLayout("Laid.cfg", "Surname,50,60\r\nK,70,80\r\nK2,90,100\r\n");
     Load(MakeImage("Laid.png", {800, 1500}));
-    ASSERT_EQ(M->ConfigList, (QStringList{"Surname,50,60", "K,70,80", "K2,90,100"}));
+    ASSERT_EQ(M->ConfigList(), (QStringList{"Surname,50,60", "K,70,80", "K2,90,100"}));
     const QImage loaded = Picture().copy();
     ChooseKey("K");
     Click({300, 300});
-    ASSERT_EQ(M->ConfigList, (QStringList{"Surname,50,60", "K2,90,100", "K,313,294"}));
+    ASSERT_EQ(M->ConfigList(), (QStringList{"Surname,50,60", "K2,90,100", "K,313,294"}));
     const QImage placed = Picture().copy();
     M->UndoBtn->click();
-    EXPECT_EQ(M->ConfigList, (QStringList{"Surname,50,60", "K,70,80", "K2,90,100"}));
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_EQ(M->ConfigList(), (QStringList{"Surname,50,60", "K,70,80", "K2,90,100"}));
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_NE(Picture(), placed);
     EXPECT_EQ(Picture(), loaded);
 }
@@ -391,18 +396,18 @@ TEST_F(PlacementTest, UndoOfTheSecondPlacementKeepsTheFirst) {
     ChooseKey("K2,a second key");
     Click({100, 200});
     M->UndoBtn->click();
-    EXPECT_EQ(M->ConfigList, QStringList{"K,113,44"});
-    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,44"});
+    EXPECT_TRUE(M->ConfigHasChanged());
     EXPECT_EQ(Picture(), afterFirst);
 }
 
 TEST_F(PlacementTest, UndoAfterASaveMarksTheLayoutChanged) {
     ChooseKey("K");
     Click({100, 50});
-    M->ConfigHasChanged = false; // as a save leaves it
+    M->Document->UndoStack()->setClean(); // as a save leaves it
     M->UndoBtn->click();
-    EXPECT_TRUE(M->ConfigList.isEmpty());
-    EXPECT_TRUE(M->ConfigHasChanged); // the file still holds the placement
+    EXPECT_TRUE(M->ConfigList().isEmpty());
+    EXPECT_TRUE(M->ConfigHasChanged()); // the file still holds the placement
 }
 
 TEST_F(PlacementTest, UndoWithNothingToUndoDoesNothing) {
@@ -419,7 +424,7 @@ TEST_F(PlacementTest, UndoWithNothingToUndoDoesNothing) {
     ASSERT_EQ(other.size(), QSize(600, 900));
     M->UndoBtn->click();
     EXPECT_EQ(Picture(), other);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigList().isEmpty());
 }
 
 TEST_F(PlacementTest, ClearDropsTheSnapshot) {
@@ -427,12 +432,174 @@ TEST_F(PlacementTest, ClearDropsTheSnapshot) {
     Click({100, 50});
     F->Platform.Fake.Answers.push_back(BtnYes);
     M->ClearBtn->click();
-    ASSERT_TRUE(M->ConfigList.isEmpty());
+    ASSERT_TRUE(M->ConfigList().isEmpty());
     EXPECT_FALSE(M->CanUndo());
     const QImage cleared = Picture().copy();
     M->UndoBtn->click();
     EXPECT_EQ(Picture(), cleared);
-    EXPECT_TRUE(M->ConfigList.isEmpty());
+    EXPECT_TRUE(M->ConfigList().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// ---- Many steps ----------------------------------------------------------------
+
+class HistoryTest : public PlacementTest {
+protected:
+    // Places key's line (chosen as the list shows it) with a click at client.
+    void Place(const QString& item, QPoint client) {
+        ChooseKey(item);
+        Click(client);
+    }
+    // The layout and the picture after each step, to compare with later.
+    struct State {
+        QStringList lines;
+        QImage picture;
+    };
+    State Now() const { return {M->ConfigList(), Picture()}; }
+};
+
+TEST_F(HistoryTest, UndoAndRedoWalkBackAndForthThroughEveryStep) {
+    std::vector<State> states{Now()};
+    Place("K", {100, 50});
+    states.push_back(Now());
+    Place("K2,a second key", {100, 200});
+    states.push_back(Now());
+    Place("K", {300, 300}); // the re-placed key moves
+    states.push_back(Now());
+    ChooseKey("Surname,Family name of the person");
+    Drag({100, 400}, {400, 500}, Qt::RightButton);
+    states.push_back(Now());
+    ASSERT_EQ(M->ConfigList(), (QStringList{"K2,113,194", "K,313,294", "Surname,113,394,287,106"}));
+
+    for (int i = int(states.size()) - 2; i >= 0; --i) {
+        EXPECT_TRUE(M->CanUndo());
+        M->UndoBtn->click();
+        EXPECT_EQ(M->ConfigList(), states[i].lines) << "undo to " << i;
+        EXPECT_EQ(Picture(), states[i].picture) << "undo to " << i;
+    }
+    EXPECT_FALSE(M->CanUndo());
+    EXPECT_FALSE(M->UndoBtn->isEnabled());
+    EXPECT_FALSE(M->ConfigHasChanged());
+    for (size_t i = 1; i < states.size(); ++i) {
+        EXPECT_TRUE(M->RedoBtn->isEnabled());
+        M->RedoBtn->click();
+        EXPECT_EQ(M->ConfigList(), states[i].lines) << "redo to " << i;
+        EXPECT_EQ(Picture(), states[i].picture) << "redo to " << i;
+    }
+    EXPECT_FALSE(M->CanRedo());
+    EXPECT_FALSE(M->RedoBtn->isEnabled());
+    EXPECT_TRUE(M->ConfigHasChanged());
+}
+
+TEST_F(HistoryTest, ReplacedKeyShowsOnlyWhereItIsAfterEachStep) {
+    Place("K", {100, 50});
+    Place("K", {300, 300});
+    EXPECT_TRUE(PixelBounds(Picture().copy(100, 30, 80, 50), NotWhite).isEmpty());
+    ExpectKeyAt(Picture(), "K", 313, 294);
+    M->UndoBtn->click();
+    ExpectKeyAt(Picture(), "K", 113, 44);
+    EXPECT_TRUE(PixelBounds(Picture().copy(300, 280, 80, 50), NotWhite).isEmpty());
+    M->RedoBtn->click();
+    EXPECT_TRUE(PixelBounds(Picture().copy(100, 30, 80, 50), NotWhite).isEmpty());
+    ExpectKeyAt(Picture(), "K", 313, 294);
+}
+
+TEST_F(HistoryTest, ShortcutsUndoAndRedo) {
+    Place("K", {100, 50});
+    Place("K2,a second key", {100, 200});
+    struct Step {
+        QKeyCombination keys;
+        QStringList lines;
+    } steps[] = {
+        {Qt::CTRL | Qt::Key_Z, {"K,113,44"}},
+        {Qt::CTRL | Qt::Key_Z, {}},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, {"K,113,44"}},
+        {Qt::CTRL | Qt::Key_Y, {"K,113,44", "K2,113,194"}},
+        {Qt::CTRL | Qt::Key_Y, {"K,113,44", "K2,113,194"}}, // nothing left to redo
+    };
+    M->CheckListBox1->setFocus();
+    for (const Step& s : steps) {
+        QTest::keyClick(M->CheckListBox1, s.keys.key(), s.keys.keyboardModifiers());
+        EXPECT_EQ(M->ConfigList(), s.lines) << QKeySequence(s.keys).toString().toStdString();
+    }
+}
+
+TEST_F(HistoryTest, UndoingBackToTheSavedLayoutAsksNoCloseQuestion) {
+    Place("K", {100, 50});
+    M->SaveConfig();
+    ASSERT_FALSE(M->ConfigHasChanged());
+    Place("K2,a second key", {100, 200});
+    Place("K", {300, 300});
+    EXPECT_TRUE(M->ConfigHasChanged());
+    M->UndoBtn->click();
+    M->UndoBtn->click();
+    EXPECT_FALSE(M->ConfigHasChanged());
+    F->Platform.Fake.Boxes.clear();
+    M->close();
+    EXPECT_FALSE(F->Platform.Fake.BoxTexts().contains("Config has changed. Save?"));
+}
+
+// ---- Loading another form over unsaved placements ---------------------------------
+
+TEST_F(HistoryTest, LoadingAnotherImageAsksToSaveUnsavedPlacements) {
+    const QString plainCfg = FormPath("Plain.cfg");
+    struct Case {
+        const char* what;
+        BoxButton answer;
+        bool saved;
+    } cases[] = {
+        {"No loads on, dropping the placement", BtnNo, false},
+        {"Yes saves first", BtnYes, true},
+    };
+    const QString other = MakeImage("Other.png", {600, 900}, QColor(200, 220, 240));
+    const QString plain = FormPath("Plain.png");
+    for (const Case& c : cases) {
+        QFile::remove(plainCfg);
+        Load(plain);
+        Place("K", {100, 50});
+        F->Platform.Fake.Boxes.clear();
+        F->Platform.Fake.Beeps.clear();
+        F->Platform.Fake.Answers = {c.answer, BtnOk};
+        Load(other);
+        ASSERT_FALSE(F->Platform.Fake.Boxes.empty()) << c.what;
+        const auto& question = F->Platform.Fake.Boxes.front();
+        EXPECT_EQ(question.Text, "Config has changed. Save?") << c.what;
+        EXPECT_EQ(question.Default, BtnNo) << c.what;
+        EXPECT_EQ(F->Platform.Fake.Beeps.front(), BeepQuestion) << c.what;
+        EXPECT_EQ(M->AliasName, "Other") << c.what;
+        EXPECT_TRUE(M->ConfigList().isEmpty()) << c.what;
+        EXPECT_FALSE(M->ConfigHasChanged()) << c.what;
+        EXPECT_EQ(QFile::exists(plainCfg), c.saved) << c.what;
+        if (c.saved) {
+            EXPECT_EQ(F->Profile.Read(plainCfg), QByteArray("K,113,44\r\n")) << c.what;
+        }
+    }
+    // Nothing unsaved: no question.
+    F->Platform.Fake.Boxes.clear();
+    Load(plain);
+    EXPECT_TRUE(F->Platform.Fake.Boxes.empty());
+    EXPECT_EQ(M->AliasName, "Plain");
+}
+
+TEST_F(HistoryTest, AFailedSaveBeforeLoadingKeepsTheForm) {
+    Place("K", {100, 50});
+    const QString other = MakeImage("Other.png", {600, 900});
+    QDir().mkpath(FormPath("Plain.cfg")); // a folder where the layout goes: the save fails
+    F->Platform.Fake.Answers = {BtnYes};
+    F->Platform.Fake.Boxes.clear();
+    Load(other);
+    const QStringList boxes = F->Platform.Fake.BoxTexts();
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_TRUE(boxes[1].startsWith("Error saving Config file: ")) << boxes[1].toStdString();
+    EXPECT_EQ(M->AliasName, "Plain");
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,113,44"});
+    EXPECT_TRUE(M->ConfigHasChanged());
+    EXPECT_TRUE(M->CanUndo());
+    EXPECT_EQ(M->Image1->Picture.size(), QSize(800, 1500));
+    ExpectKeyAt(Picture(), "K", 113, 44);
 }
 
 } // namespace

@@ -21,9 +21,9 @@ protected:
         CurrentCountry = "New Zealand";
         M = F.Main;
         M->AliasName = "Unknown Scan";
-        M->CFGFilename = FormsFolder + "New Zealand/Unknown Scan.cfg";
-        M->ConfigList = {"FullName,113,44", "Clothing,113,144,300,60"};
-        M->ConfigHasChanged = true;
+        M->Document->Load(FormsFolder + "New Zealand/Unknown Scan.cfg");
+        M->Document->PlacePoint("FullName", 113, 44);
+        M->Document->PlaceBox("Clothing", 113, 144, 300, 60);
         F.Platform.Fake.Boxes.clear();
         F.Platform.Fake.Beeps.clear();
     }
@@ -44,9 +44,9 @@ protected:
 TEST_F(SavingTest, AnUnknownFormIsWrittenThenOfferedToTheSelectionDialog) {
     CloseSelectionDialogWhenShown();
     M->SaveConfig();
-    EXPECT_EQ(F.Profile.Read(M->CFGFilename),
+    EXPECT_EQ(F.Profile.Read(M->CFGFilename()),
               QByteArray("FullName,113,44\r\nClothing,113,144,300,60\r\n"));
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_TRUE(M->CheckFileTimer->isActive());
     EXPECT_TRUE(M->EditConfigBtn->isEnabled());
     EXPECT_GT(M->LastFileTime, 0);
@@ -72,27 +72,28 @@ TEST_F(SavingTest, AMissingCountryFolderGivesBothTextsAndKeepsThePlacements) {
     ASSERT_EQ(F.Platform.Fake.Boxes.size(), 1u);
     EXPECT_TRUE(
         F.Platform.Fake.Boxes[0].Text.startsWith("Error saving Config file: Unknown Scan.cfg ; "));
-    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->ConfigHasChanged());
     EXPECT_TRUE(M->CheckFileTimer->isActive());
-    EXPECT_EQ(M->ConfigList.size(), 2);
+    EXPECT_EQ(M->ConfigList().size(), 2);
 
     QDir().mkpath(FormsFolder + "New Zealand");
     CloseSelectionDialogWhenShown();
     M->SaveConfig();
-    EXPECT_FALSE(M->ConfigHasChanged);
-    EXPECT_TRUE(QFile::exists(M->CFGFilename));
+    EXPECT_FALSE(M->ConfigHasChanged());
+    EXPECT_TRUE(QFile::exists(M->CFGFilename()));
 }
 
 TEST_F(SavingTest, SavingWithNoImageLoadedReportsTheFailure) {
-    M->CFGFilename.clear();
+    M->Document->Load(QString());
+    M->Document->PlacePoint("FullName", 113, 44);
     M->SaveConfig();
     ASSERT_EQ(F.Platform.Fake.Boxes.size(), 1u);
     EXPECT_TRUE(F.Platform.Fake.Boxes[0].Text.startsWith("Error saving Config file: "));
-    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->ConfigHasChanged());
 }
 
 TEST_F(SavingTest, TheWatchComparesTimesToTheMillisecond) {
-    F.Profile.Write(M->CFGFilename, "A,1,1\r\n");
+    F.Profile.Write(M->CFGFilename(), "A,1,1\r\n");
     M->LastFileTime = 46000.5;
     struct Case {
         double onDisk;
@@ -103,7 +104,7 @@ TEST_F(SavingTest, TheWatchComparesTimesToTheMillisecond) {
                  {46000.5 + 1.0 / 86400000.0, true},
                  {46001.0, true}};
     for (const auto& c : cases) {
-        F.Platform.Fake.Times[M->CFGFilename] = FileTimes{0, c.onDisk, 0};
+        F.Platform.Fake.Times[M->CFGFilename()] = FileTimes{0, c.onDisk, 0};
         EXPECT_EQ(M->FileHasChanged(), c.changed) << c.onDisk;
         EXPECT_EQ(M->CurrentFileTime, c.onDisk);
     }
@@ -112,7 +113,7 @@ TEST_F(SavingTest, TheWatchComparesTimesToTheMillisecond) {
 TEST_F(SavingTest, AGoneOrReplacedLayoutFileIsNoChange) {
     M->LastFileTime = 0;
     EXPECT_FALSE(M->FileHasChanged()); // not there
-    QDir().mkpath(M->CFGFilename);     // a folder in its place
+    QDir().mkpath(M->CFGFilename());   // a folder in its place
     EXPECT_FALSE(M->FileHasChanged());
     EXPECT_EQ(M->CurrentFileTime, 0);
     EXPECT_TRUE(F.LogLines().contains("ERROR: GetFiletimes failed"));
@@ -121,9 +122,9 @@ TEST_F(SavingTest, AGoneOrReplacedLayoutFileIsNoChange) {
 }
 
 TEST_F(SavingTest, AChangeOnDiskAsksOnceAndNoKeepsTheWindowsLayout) {
-    F.Profile.Write(M->CFGFilename, "A,1,1\r\n");
+    F.Profile.Write(M->CFGFilename(), "A,1,1\r\n");
     M->LastFileTime = 1;
-    F.Platform.Fake.Times[M->CFGFilename] = FileTimes{0, 2, 0};
+    F.Platform.Fake.Times[M->CFGFilename()] = FileTimes{0, 2, 0};
     M->CheckFileTimer->start();
     F.Platform.Fake.Answers = {BtnNo};
     M->CheckFileTimerTimer();
@@ -135,23 +136,23 @@ TEST_F(SavingTest, AChangeOnDiskAsksOnceAndNoKeepsTheWindowsLayout) {
     EXPECT_EQ(F.Platform.Fake.Boxes[0].Default, BtnYes);
     EXPECT_EQ(M->LastFileTime, 2);
     EXPECT_TRUE(M->CheckFileTimer->isActive());
-    EXPECT_EQ(M->ConfigList.size(), 2); // kept
+    EXPECT_EQ(M->ConfigList().size(), 2); // kept
     M->CheckFileTimerTimer();
     EXPECT_EQ(F.Platform.Fake.Boxes.size(), 1u); // not asked again
 }
 
 TEST_F(SavingTest, AnEditorChangeAsksWhenThereAreUnsavedPlacements) {
-    F.Profile.Write(M->CFGFilename, "A,1,1\r\n");
+    F.Profile.Write(M->CFGFilename(), "A,1,1\r\n");
     M->EditConfigBtnClick();
     EXPECT_TRUE(M->EditInProgress);
-    EXPECT_EQ(F.Platform.Fake.ShellOpened, QStringList{M->CFGFilename});
+    EXPECT_EQ(F.Platform.Fake.ShellOpened, QStringList{M->CFGFilename()});
     M->LastFileTime = 1;
-    F.Platform.Fake.Times[M->CFGFilename] = FileTimes{0, 2, 0};
+    F.Platform.Fake.Times[M->CFGFilename()] = FileTimes{0, 2, 0};
     F.Platform.Fake.Answers = {BtnNo};
     M->CheckFileTimerTimer();
     EXPECT_EQ(F.Platform.Fake.Boxes.size(), 1u);
     EXPECT_FALSE(M->EditInProgress);
-    EXPECT_EQ(M->ConfigList.size(), 2);
+    EXPECT_EQ(M->ConfigList().size(), 2);
 }
 
 TEST_F(SavingTest, EditConfigWithoutALayoutFileDoesNothing) {
@@ -161,14 +162,14 @@ TEST_F(SavingTest, EditConfigWithoutALayoutFileDoesNothing) {
 }
 
 TEST_F(SavingTest, ClearAnsweredNoChangesNothing) {
-    F.Profile.Write(M->CFGFilename, "A,1,1\r\n");
+    F.Profile.Write(M->CFGFilename(), "A,1,1\r\n");
     F.Platform.Fake.Answers = {BtnNo};
     M->ClearBtnClick();
     EXPECT_EQ(F.Platform.Fake.Boxes[0].Text,
               "Are you sure you want to clear the current configuration?");
     EXPECT_EQ(F.Platform.Fake.Boxes[0].Default, BtnNo);
-    EXPECT_TRUE(QFile::exists(M->CFGFilename));
-    EXPECT_EQ(M->ConfigList.size(), 2);
+    EXPECT_TRUE(QFile::exists(M->CFGFilename()));
+    EXPECT_EQ(M->ConfigList().size(), 2);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ protected:
         Layout = FormPath("Scan.cfg");
         WriteLayout("Scan.cfg", "K,20,30\r\n");
         Load(Image);
-        ASSERT_EQ(M->ConfigList, QStringList{"K,20,30"});
+        ASSERT_EQ(M->ConfigList(), QStringList{"K,20,30"});
         M->CheckFileTimer->setInterval(20);
         F->Platform.Fake.Boxes.clear();
     }
@@ -48,14 +48,14 @@ TEST_F(WatchAndSaveTest, AnEditorSaveReloadsSilentlyAndTheNextOneAsks) {
     M->EditConfigBtnClick();
     EXPECT_EQ(F->Platform.Fake.ShellOpened, QStringList{Layout});
     ChangeOnDisk("K2,40,50\r\n");
-    ASSERT_TRUE(Eventually([&] { return M->ConfigList == QStringList{"K2,40,50"}; }));
+    ASSERT_TRUE(Eventually([&] { return M->ConfigList() == QStringList{"K2,40,50"}; }));
     EXPECT_FALSE(M->EditInProgress);
     EXPECT_TRUE(F->Platform.Fake.Boxes.empty());
     EXPECT_TRUE(M->CheckListBox1->Checked(1));
 
     F->Platform.Fake.Answers = {BtnYes};
     ChangeOnDisk("Surname,60,70\r\n");
-    ASSERT_TRUE(Eventually([&] { return M->ConfigList == QStringList{"Surname,60,70"}; }));
+    ASSERT_TRUE(Eventually([&] { return M->ConfigList() == QStringList{"Surname,60,70"}; }));
     ASSERT_EQ(F->Platform.Fake.Boxes.size(), 1u);
     EXPECT_TRUE(F->Platform.Fake.Boxes[0].Text.startsWith(
         "The Form's Configuration file has changed on Disk."));
@@ -65,14 +65,14 @@ TEST_F(WatchAndSaveTest, AnEditorSaveReloadsSilentlyAndTheNextOneAsks) {
 TEST_F(WatchAndSaveTest, AnEditorSaveAfterPlacementsInTheWindowAsksFirst) {
     ChooseKey("K2,a second key");
     Click({100, 100});
-    ASSERT_TRUE(M->ConfigHasChanged);
+    ASSERT_TRUE(M->ConfigHasChanged());
     M->EditConfigBtnClick();
     F->Platform.Fake.Answers = {BtnNo};
     ChangeOnDisk("Surname,60,70\r\n");
     ASSERT_TRUE(Eventually([&] { return F->Platform.Fake.Boxes.size() == 1u; }));
     EXPECT_FALSE(M->EditInProgress);
-    EXPECT_EQ(M->ConfigList, (QStringList{"K,20,30", "K2,113,94"}));
-    EXPECT_TRUE(M->ConfigHasChanged);
+    EXPECT_EQ(M->ConfigList(), (QStringList{"K,20,30", "K2,113,94"}));
+    EXPECT_TRUE(M->ConfigHasChanged());
     QTest::qWait(100); // No: not asked again until the file changes again
     EXPECT_EQ(F->Platform.Fake.Boxes.size(), 1u);
 }
@@ -83,7 +83,7 @@ TEST_F(WatchAndSaveTest, GarbageOnDiskIsReloadedWithoutHarm) {
     static const char lines[] = "\x01\x00,\x02,,\r\nK,,\r\n,5,5\r\nK,0,0\r\nK2,9999999999,1\r\n";
     ChangeOnDisk(QByteArray(lines, sizeof lines - 1) + QByteArray(5000, '\x80'));
     ASSERT_TRUE(Eventually([&] { return F->Platform.Fake.Boxes.size() == 1u; }));
-    ASSERT_TRUE(Eventually([&] { return M->ConfigList.size() == 6; }));
+    ASSERT_TRUE(Eventually([&] { return M->ConfigList().size() == 6; }));
     // No line is a placement that can be drawn: the picture stays white.
     EXPECT_TRUE(PixelBounds(Picture(), NotWhite).isEmpty());
 }
@@ -94,7 +94,7 @@ TEST_F(WatchAndSaveTest, ALayoutGoneOrReplacedByAFolderIsNoChange) {
     QDir().mkpath(Layout);
     QTest::qWait(80);
     EXPECT_TRUE(F->Platform.Fake.Boxes.empty());
-    EXPECT_EQ(M->ConfigList, QStringList{"K,20,30"});
+    EXPECT_EQ(M->ConfigList(), QStringList{"K,20,30"});
     EXPECT_TRUE(M->CheckFileTimer->isActive());
 }
 
@@ -103,8 +103,8 @@ TEST_F(WatchAndSaveTest, ClearYesDeletesTheLayoutAndKeepsTheCatalogueEntry) {
     F->Platform.Fake.Answers = {BtnYes};
     M->ClearBtnClick();
     EXPECT_FALSE(QFile::exists(Layout));
-    EXPECT_TRUE(M->ConfigList.isEmpty());
-    EXPECT_FALSE(M->ConfigHasChanged);
+    EXPECT_TRUE(M->ConfigList().isEmpty());
+    EXPECT_FALSE(M->ConfigHasChanged());
     EXPECT_FALSE(M->EditConfigBtn->isEnabled());
     for (int row = 0; row < M->CheckListBox1->Items().size(); ++row)
         EXPECT_FALSE(M->CheckListBox1->Checked(row)) << row;
@@ -169,7 +169,7 @@ TEST_F(WatchAndSaveTest, AKnownFormIsRecordedAndNoticedOnEverySave) {
         EXPECT_TRUE(InfoForm2->isVisible()) << save;
         EXPECT_EQ(InfoForm2->width(), fm.horizontalAdvance(notice) + 50);
         EXPECT_EQ(InfoForm2->FDelay, 3000);
-        EXPECT_FALSE(M->ConfigHasChanged);
+        EXPECT_FALSE(M->ConfigHasChanged());
     }
     EXPECT_TRUE(F->Platform.Fake.Boxes.empty());
     EXPECT_TRUE(F->Profile.Read(FormsFolder + "CustomFormAliases.ini")
