@@ -118,6 +118,10 @@ void TImageControl::PaintPicture(QPainter& p, const QRect& exposed) const {
     if (r.isEmpty())
         return;
     p.drawImage(r.topLeft(), Picture, r);
+    PaintEntries(p, r);
+}
+
+void TImageControl::PaintEntries(QPainter& p, const QRect& r) const {
     if (!FDocument)
         return;
     p.save();

@@ -36,6 +36,8 @@ public:
     // Draws the part of the picture and of the entries within exposed, in
     // picture coordinates.
     void PaintPicture(QPainter& p, const QRect& exposed) const;
+    // Draws the entries within area over whatever p has drawn there.
+    void PaintEntries(QPainter& p, const QRect& area) const;
     // The picture as shown: the form image with the entries over it.
     QImage RenderedPicture() const;
     QImage RenderedPicture(const QRect& part) const;

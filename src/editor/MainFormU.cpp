@@ -45,6 +45,7 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <utility>
 
 TMainForm* MainForm = nullptr;
 
@@ -105,6 +106,9 @@ public:
     explicit MainFormOverlayHost(TMainForm* form) : F(form) {}
     bool BoxInProgress() const override { return F->BoxInProgress; }
     const QImage& Picture() const override { return F->Image1->Picture; }
+    void DrawOverPicture(QPainter& p, const QRect& area) const override {
+        F->Image1->PaintEntries(p, area);
+    }
     QPoint Image1Pos() const override { return F->Image1->pos(); }
     QPoint ScrollBox1Pos() const override { return F->ScrollBox1->mapTo(F, QPoint(0, 0)); }
     int ScrollBox1Border() const override { return F->ScrollBox1->frameWidth(); }
@@ -284,8 +288,12 @@ void TMainForm::BuildControls() {
         if (i >= 0)
             CheckListBox1->SetChecked(i, true);
     });
+    // A re-placed key's line goes before its new one comes: whether its key
+    // is still used is known once the whole step is done.
     connect(Document, &LayoutDocument::EntryRemoved, this,
-            [this](int, const QString& line) { EntryRemoved(line); });
+            [this](int, const QString& line) { FRemovedKeys << KeyOfLine(line); });
+    connect(stack, &QUndoStack::indexChanged, this, [this] { UntickRemovedKeys(); });
+    connect(Document, &LayoutDocument::DocumentReset, this, [this] { FRemovedKeys.clear(); });
     connect(SaveBtn, &QToolButton::clicked, this, Guarded([this](bool) { SaveBtnClick(); }));
     connect(ClearBtn, &QToolButton::clicked, this, Guarded([this](bool) { ClearBtnClick(); }));
     connect(EditConfigBtn, &QToolButton::clicked, this,
@@ -642,14 +650,16 @@ void TMainForm::TickEntries() {
     }
 }
 
-void TMainForm::EntryRemoved(const QString& line) {
+void TMainForm::UntickRemovedKeys() {
     // A key whose last line went (its placement undone) is no longer used.
-    const QString key = KeyOfLine(line);
-    if (Document->FindConfigEntry(key) >= 0)
-        return;
-    const int i = FindFieldIndex(CheckListBox1->Items(), key);
-    if (i >= 0)
-        CheckListBox1->SetChecked(i, false);
+    const QStringList keys = std::exchange(FRemovedKeys, {});
+    for (const QString& key : keys) {
+        if (Document->FindConfigEntry(key) >= 0)
+            continue;
+        const int i = FindFieldIndex(CheckListBox1->Items(), key);
+        if (i >= 0)
+            CheckListBox1->SetChecked(i, false);
+    }
 }
 
 void TMainForm::FitWindowToScreen(QSize imageSize) {

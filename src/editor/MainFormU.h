@@ -152,7 +152,7 @@ private:
     void FitWindowToScreen(QSize imageSize);
     // The field list's ticks for the document's keys.
     void TickEntries();
-    void EntryRemoved(const QString& line);
+    void UntickRemovedKeys();
     // Whether unsaved placements may go: the close question, answered Yes
     // by saving. False when the save did not succeed.
     bool SaveChangesFirst();
@@ -172,6 +172,8 @@ private:
     void RouteImage1Up(QMouseEvent* event);
 
     std::unique_ptr<MouseCoordsHost> FOverlayHost;
+    // Keys whose lines the current step took out.
+    QStringList FRemovedKeys;
     bool FLeftCapture = false;
     bool FPointerOverImage = false;
     bool FSizeAllPointer = false;

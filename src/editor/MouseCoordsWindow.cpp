@@ -123,8 +123,14 @@ void TMouseCoordsWindow::Render(int X, int Y, int W, int H, const QString& AText
         // overlay's own background.
         if (inside != source)
             p.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        if (!inside.isEmpty())
+        if (!inside.isEmpty()) {
             p.drawImage(inside.topLeft() - source.topLeft(), picture, inside);
+            p.save();
+            p.translate(-source.topLeft());
+            p.setClipRect(inside);
+            FHost->DrawOverPicture(p, inside);
+            p.restore();
+        }
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         // Outside a box drag the tint's alpha is 0: the blend would leave the
         // picture untouched, so it is not done at all.

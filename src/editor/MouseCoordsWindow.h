@@ -7,14 +7,19 @@
 #include <QString>
 #include <QWidget>
 
+class QPainter;
+
 // What the overlay reads from the main window.
 class MouseCoordsHost {
 public:
     virtual ~MouseCoordsHost() = default;
     // A right-button box drag is under way.
     virtual bool BoxInProgress() const = 0;
-    // Image1's drawing surface, in image pixels, with the keys drawn so far.
+    // Image1's form image, in image pixels.
     virtual const QImage& Picture() const = 0;
+    // Draws what the image control shows over the picture within area (the
+    // keys placed so far), in picture coordinates.
+    virtual void DrawOverPicture(QPainter& /*p*/, const QRect& /*area*/) const {}
     // Image1's top-left inside the scrolled content; negative when scrolled.
     virtual QPoint Image1Pos() const = 0;
     // ScrollBox1's top-left in the main window's client coordinates (the

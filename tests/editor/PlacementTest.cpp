@@ -603,3 +603,17 @@ TEST_F(HistoryTest, AFailedSaveBeforeLoadingKeepsTheForm) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PlacementTest, TheOverlayShowsThePlacedKeysUnderIt) {
+    ChooseKey("K");
+    Click({100, 50}); // K written at (113, 44)
+    ChooseKey("K2,a second key");
+    Move({95, 45});
+    Move({100, 50}); // the overlay's top-left at the pointer's offset: over K
+    ASSERT_TRUE(M->MouseCoordsWindow->isVisible());
+    EXPECT_FALSE(PixelBounds(M->MouseCoordsWindow->Composition(), IsBlueish).isEmpty());
+}
+
+} // namespace
