@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -96,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Keys: the first originals of the catalogue, the empty key, and the
     // pieces of the input between NULs.
-    std::vector<std::string_view> keys;
+    std::vector<std::string> keys;
     const quint32 shown = std::min<quint32>(mo.Count(), 256);
     for (quint32 i = 0; i < shown; ++i) {
         // Every string was checked at open: each one is whole.
