@@ -348,8 +348,8 @@ std::string_view TMoFile::Lookup(std::string_view key, bool& found) const {
         return found ? translation : key;
     }
     // A mapped catalogue: the translation is copied out under the guard, and
-    // kept only when the file was the same before and after.
-    if (FileChanged())
+    // kept only when the file is still as it was opened once it is copied.
+    if (FChanged.load(std::memory_order_relaxed))
         return key;
     std::string_view translation;
     bool inside = false;
