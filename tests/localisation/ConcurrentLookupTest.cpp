@@ -1,0 +1,69 @@
+// Qt asks for its texts on any thread: lookups from several threads at once,
+// through the runtime and through the translator on the application, while
+// the language changes underneath them. Built once more with ThreadSanitizer
+// by the test command.
+#include "LocalisationTestSupport.h"
+
+#include "common/FakePlatform.h"
+#include "localisation/GNUGetTextU.h"
+#include "localisation/GnuGettextInstance.h"
+#include "localisation/ResourceStrings.h"
+
+#include <QDir>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+using namespace GnuGettext;
+
+TEST(ConcurrentLookup, ThreadsLookUpWhileTheLanguageChanges) {
+    QTemporaryDir dir;
+    ScopedFakePlatform platform;
+    const QString root = QDir(dir.path()).absolutePath() + QLatin1Char('/');
+    const std::pair<const char*, const char*> languages[] = {{"de", "Öffnen"}, {"fr", "Ouvrir"}};
+    for (const auto& [code, open] : languages)
+        WriteFile(root + QStringLiteral("locale/%1/LC_MESSAGES/default.mo").arg(code),
+                  CompileCatalogue(PoHeader() + QStringLiteral("msgid \"Open\"\nmsgstr \"%1\"\n\n"
+                                                               "msgid \"&Yes\"\nmsgstr \"&%1\"\n")
+                                                    .arg(QString::fromUtf8(open))));
+    StartRuntime(root + QStringLiteral("designer"));
+    UseLanguage(QStringLiteral("de"));
+
+    const QStringList allowed{"Open", "Öffnen", "Ouvrir"};
+    const QStringList allowedYes{"&Yes", "&Öffnen", "&Ouvrir"};
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrong{0};
+    std::atomic<int> lookups{0};
+    std::vector<std::thread> threads;
+    for (int n = 0; n < 4; ++n) {
+        threads.emplace_back([&, n] {
+            TResourceStringTranslator qtTexts;
+            while (!stop) {
+                QString a = n % 2 ? GnuGettext::gettext(QStringLiteral("Open"))
+                                  : TranslateResourceText(QStringLiteral("Open"));
+                QString b = qtTexts.translate("QPlatformTheme", "&Yes");
+                if (b.isNull())
+                    b = QStringLiteral("&Yes");
+                // A text made at run time takes the slow path every time.
+                const QString fresh = QStringLiteral("Fresh %1").arg(lookups.fetch_add(1));
+                if (!allowed.contains(a) || !allowedYes.contains(b) ||
+                    GnuGettext::dgettext(QStringLiteral("default"), fresh) != fresh)
+                    ++wrong;
+            }
+        });
+    }
+    const char* codes[] = {"de", "fr", "en", "de_AT", "fr"};
+    for (int i = 0; i < 200; ++i)
+        UseLanguage(QString::fromLatin1(codes[i % 5]));
+    // Every thread gets to look texts up at least a little.
+    while (lookups < 400)
+        std::this_thread::yield();
+    stop = true;
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
+    UseLanguage(QStringLiteral("fr"));
+    EXPECT_EQ(GnuGettext::gettext(QStringLiteral("Open")), QStringLiteral("Ouvrir"));
+    StopRuntime();
+}
