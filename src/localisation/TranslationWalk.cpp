@@ -124,16 +124,21 @@ QObject* LinkedAction(QObject* obj) {
     return nullptr;
 }
 
-// A label placed by hand (no layout) was sized to its English text: it grows
-// to show the whole translation.
+// A label was sized to its English text. A translation that is wider grows a
+// label placed by hand while it stays inside its parent; otherwise it wraps.
 void FitToText(QObject* obj) {
     auto* label = qobject_cast<QLabel*>(obj);
-    if (!label || !label->parentWidget() || label->parentWidget()->layout())
+    if (!label || label->wordWrap())
         return;
     const QSize hint = label->sizeHint();
-    if (hint.width() > label->width() || hint.height() > label->height())
-        label->resize(std::max(hint.width(), label->width()),
-                      std::max(hint.height(), label->height()));
+    if (hint.width() <= label->width())
+        return;
+    const QWidget* parent = label->parentWidget();
+    if (parent && !parent->layout() && label->x() + hint.width() <= parent->width()) {
+        label->resize(hint.width(), std::max(hint.height(), label->height()));
+        return;
+    }
+    label->setWordWrap(true);
 }
 
 EGGComponentError ComponentError(const QMetaObject* mo, const QString& name,
