@@ -475,3 +475,21 @@ TEST_F(WalkTest, EmptyTranslationIsNoTranslation) {
     EXPECT_EQ(child->Caption(), QStringLiteral("Alpha"));
     EXPECT_TRUE(child->Writes.isEmpty());
 }
+
+TEST_F(WalkTest, LabelsPlacedByHandShowTheirWholeTranslation) {
+    QWidget dialog;
+    dialog.setFixedSize(297, 159);
+    auto* fits = new QLabel(QStringLiteral("Caption"), &dialog);
+    fits->move(17, 8);
+    fits->adjustSize();
+    // As wide as its window: it cannot grow, so it wraps.
+    auto* strip = new QLabel(QStringLiteral("Long"), &dialog);
+    strip->setGeometry(0, 120, 297, 33);
+    T->TranslateComponent(&dialog, QString());
+    EXPECT_EQ(fits->text(), QStringLiteral("Beschriftung"));
+    EXPECT_GE(fits->width(), fits->sizeHint().width());
+    EXPECT_FALSE(fits->wordWrap());
+    EXPECT_EQ(strip->text(), LongGerman);
+    EXPECT_TRUE(strip->wordWrap());
+    EXPECT_EQ(strip->width(), 297);
+}
