@@ -222,16 +222,18 @@ void TGnuGettextInstance::TranslateProperties(QObject* AnObject, QString TextDom
         std::vector<Value> values;
         for (int i = 0; i < mo->propertyCount(); ++i) {
             const QMetaProperty p = mo->property(i);
-            const QString name = QString::fromLatin1(p.name());
-            const QString upper = name.toUpper();
-            if (ignored.contains(upper, Qt::CaseInsensitive) ||
-                TP_IgnoreList.contains(prefix + QLatin1Char('.') + upper))
-                continue;
+            // The kind first: most properties of a widget are neither texts nor objects.
             const int type = p.metaType().id();
             const bool object = p.metaType().flags() & QMetaType::PointerToQObject;
             if (type != QMetaType::QString && type != QMetaType::QStringList && !object)
                 continue;
             if (!p.isReadable() || (!object && !p.isWritable()))
+                continue;
+            const QString name = QString::fromLatin1(p.name());
+            const QString upper = name.toUpper();
+            if (ignored.contains(upper, Qt::CaseInsensitive) ||
+                (!TP_IgnoreList.isEmpty() &&
+                 TP_IgnoreList.contains(prefix + QLatin1Char('.') + upper)))
                 continue;
             QVariant old;
             try {
