@@ -16,10 +16,14 @@
 #include "support/HelpU.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <gmock/gmock.h>
@@ -33,8 +37,10 @@ namespace {
 // windows over a demo profile whose companion settings name Language.
 class LanguageStart {
 public:
-    explicit LanguageStart(const QString& language) {
-        GnuGettext::StartRuntime(BuildDir() + QStringLiteral("/DralFormDesigner"));
+    explicit LanguageStart(const QString& language,
+                           const QString& program = BuildDir() +
+                                                    QStringLiteral("/DralFormDesigner")) {
+        GnuGettext::StartRuntime(program);
         Spine->Profile.Write(Spine->Profile.HostData() + QStringLiteral("Kestrova.ini"),
                              QStringLiteral("[General]\r\nLanguage=%1\r\n\r\n[Dral]\r\n"
                                             "FormFontSize=12\r\nCountrySelect=New Zealand\r\n")
@@ -151,6 +157,33 @@ TEST(LoadLanguage, ErrorWhileTranslatingTheMainWindowLeavesTheOtherTwoEnglish) {
     EXPECT_EQ(CountryTexts(), country);
     EXPECT_EQ(HelpTexts(), help);
     // The program goes on: the field list was loaded after it.
+    EXPECT_GT(MainForm->CheckListBox1->model()->rowCount(), 0);
+}
+
+// A German catalogue cut short: its lookups fail, the designer still starts.
+TEST(LoadLanguage, TruncatedCatalogueLeavesTheWindowsEnglishAndTheDesignerWorking) {
+    QTemporaryDir program;
+    QFile built(BuildDir() + QStringLiteral("/locale/de/LC_MESSAGES/default.mo"));
+    ASSERT_TRUE(built.open(QIODevice::ReadOnly));
+    const QByteArray whole = built.readAll();
+    const QString mo = program.path() + QStringLiteral("/locale/de/LC_MESSAGES/default.mo");
+    QDir().mkpath(QFileInfo(mo).absolutePath());
+    QFile cut(mo);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.left(whole.size() / 3));
+    cut.close();
+
+    LanguageStart s(QStringLiteral("de"), program.path() + QStringLiteral("/designer"));
+    s.F().Show();
+    EXPECT_EQ(MainTexts()[1], QStringLiteral("Load Image"));
+    EXPECT_EQ(CountryTexts()[1], QStringLiteral("Add New Country"));
+    // Each window's walk ends with its one logged error; the start-up goes on.
+    const auto walkError = ::testing::Truly([](const QString& e) {
+        return e.startsWith(
+            QLatin1String("ERROR: GnuGettextInstance.TranslateComponent.TranslateProperties: "));
+    });
+    EXPECT_THAT(s.Errors(), ElementsAre(walkError, walkError, walkError))
+        << s.Errors().join(u'\n').toStdString();
     EXPECT_GT(MainForm->CheckListBox1->model()->rowCount(), 0);
 }
 
