@@ -76,7 +76,7 @@ bool StartServer(Session& s) {
         if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)) ||
             QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)))
             continue;
-        s.Display = ":" + std::to_string(n);
+        s.Display = QStringLiteral(":%1").arg(n).toStdString();
         s.Server = Spawn(
             {"/usr/bin/Xvfb", s.Display, "-screen", "0", "1920x1080x24", "-nolisten", "tcp"}, {});
         for (int i = 0; i < 100 && !s.Connection; ++i) {

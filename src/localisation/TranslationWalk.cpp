@@ -109,18 +109,55 @@ QStringList TranslateLines(TGnuGettextInstance& t, const QString& domain,
     return copy;
 }
 
-QObject* LinkedAction(QObject* obj) {
+// A property the walk may translate or follow: a text, a list of texts or an
+// object.
+struct TCandidate {
+    QMetaProperty Property;
+    QString Name;
+    QString Upper;
+    int Type;
+    bool Object;
+};
+
+// The candidates of a class, base classes' first, found once per class: most
+// properties of a widget are neither texts nor objects.
+const std::vector<TCandidate>&
+CandidatesOf(const QMetaObject* mo, QHash<const QMetaObject*, std::vector<TCandidate>>& cache) {
+    auto it = cache.find(mo);
+    if (it != cache.end())
+        return it.value();
+    std::vector<const QMetaObject*> chain;
+    for (const QMetaObject* m = mo; m; m = m->superClass())
+        chain.push_back(m);
+    std::vector<TCandidate> list;
+    for (auto c = chain.rbegin(); c != chain.rend(); ++c) {
+        const QMetaObject* m = *c;
+        // Asked of the class that declares it, a property is found without a search.
+        for (int i = m->propertyOffset(); i < m->propertyCount(); ++i) {
+            const QMetaProperty p = m->property(i);
+            const int type = p.metaType().id();
+            const bool object = p.metaType().flags() & QMetaType::PointerToQObject;
+            if (type != QMetaType::QString && type != QMetaType::QStringList && !object)
+                continue;
+            if (!p.isReadable() || (!object && !p.isWritable()))
+                continue;
+            const QString name = QString::fromLatin1(p.name());
+            list.push_back(TCandidate{p, name, name.toUpper(), type, object});
+        }
+    }
+    return cache.insert(mo, std::move(list)).value();
+}
+
+// The action whose texts Obj shows: a tool button's default action, or an
+// action held in an object property.
+QObject* LinkedAction(QObject* obj, const std::vector<TCandidate>& candidates) {
     if (const auto* button = qobject_cast<QToolButton*>(obj))
         if (QAction* a = button->defaultAction())
             return a;
-    const QMetaObject* mo = obj->metaObject();
-    for (int i = 0; i < mo->propertyCount(); ++i) {
-        const QMetaProperty p = mo->property(i);
-        if (!(p.metaType().flags() & QMetaType::PointerToQObject) || !p.isReadable())
-            continue;
-        if (auto* a = qobject_cast<QAction*>(p.read(obj).value<QObject*>()))
-            return a;
-    }
+    for (const TCandidate& c : candidates)
+        if (c.Object)
+            if (auto* a = qobject_cast<QAction*>(c.Property.read(obj).value<QObject*>()))
+                return a;
     return nullptr;
 }
 
@@ -167,6 +204,9 @@ void TGnuGettextInstance::TranslateProperties(QObject* AnObject, QString TextDom
 
     TWorkList work{{QString(), AnObject}};
     QSet<const QObject*> visited;
+    // Classes keep their properties for the whole run; walks run on the
+    // user-interface thread only.
+    static QHash<const QMetaObject*, std::vector<TCandidate>> candidatesByClass;
     while (!work.empty()) {
         const auto [prefix, obj] = work.front();
         work.pop_front();
@@ -198,7 +238,8 @@ void TGnuGettextInstance::TranslateProperties(QObject* AnObject, QString TextDom
             continue;
         }
 
-        if (QObject* action = LinkedAction(obj)) {
+        const std::vector<TCandidate>& candidates = CandidatesOf(mo, candidatesByClass);
+        if (QObject* action = LinkedAction(obj, candidates)) {
             const QMetaObject* amo = action->metaObject();
             const bool actionIgnored =
                 std::any_of(FTP_GlobalClassHandling.begin(), FTP_GlobalClassHandling.end(),
@@ -220,21 +261,13 @@ void TGnuGettextInstance::TranslateProperties(QObject* AnObject, QString TextDom
             QVariant Old;
         };
         std::vector<Value> values;
-        for (int i = 0; i < mo->propertyCount(); ++i) {
-            const QMetaProperty p = mo->property(i);
-            // The kind first: most properties of a widget are neither texts nor objects.
-            const int type = p.metaType().id();
-            const bool object = p.metaType().flags() & QMetaType::PointerToQObject;
-            if (type != QMetaType::QString && type != QMetaType::QStringList && !object)
-                continue;
-            if (!p.isReadable() || (!object && !p.isWritable()))
-                continue;
-            const QString name = QString::fromLatin1(p.name());
-            const QString upper = name.toUpper();
-            if (ignored.contains(upper, Qt::CaseInsensitive) ||
+        for (const TCandidate& c : candidates) {
+            if (ignored.contains(c.Upper, Qt::CaseInsensitive) ||
                 (!TP_IgnoreList.isEmpty() &&
-                 TP_IgnoreList.contains(prefix + QLatin1Char('.') + upper)))
+                 TP_IgnoreList.contains(prefix + QLatin1Char('.') + c.Upper)))
                 continue;
+            const QMetaProperty& p = c.Property;
+            const QString& name = c.Name;
             QVariant old;
             try {
                 old = p.read(obj);
