@@ -233,8 +233,8 @@ public:
     void DebugLogPause(bool) {}
 
     // Window-text translation. The walk (TranslateComponent, RetranslateComponent,
-    // TranslateProperties, TranslateStringList) is defined in TranslationWalk.cpp
-    // in the window layer, as it knows Qt's widgets; the settings live here.
+    // TranslateProperties, TranslateOneProperty, TranslateStringList) is defined in
+    // TranslationWalk.cpp in the window layer, as it knows Qt's widgets; the settings live here.
     void TranslateComponent(QObject* AnObject, const QString& TextDomain);
     void RetranslateComponent(QObject* AnObject, const QString& TextDomain);
     void TranslateProperties(QObject* AnObject, QString TextDomain);

@@ -100,8 +100,9 @@ void SetItemTexts(QObject* obj, const QStringList& texts) {
     }
 }
 
-QStringList TranslateLines(TGnuGettextInstance& t, const QString& domain,
-                           const QStringList& lines) {
+// The lines of a string list, each non-empty one translated.
+QStringList TranslateStringList(TGnuGettextInstance& t, const QString& domain,
+                                const QStringList& lines) {
     QStringList copy = lines;
     for (QString& line : copy)
         if (!line.isEmpty())
@@ -194,6 +195,45 @@ bool HasMarkerNamedChild(const QObject* obj) {
     return false;
 }
 
+// One property of Obj, read before any was written (Old): a text is
+// remembered, translated and written when it changes; an object is queued.
+void TranslateOneProperty(TGnuGettextInstance& t, QObject* obj, const QMetaProperty& p,
+                          const QString& name, const QVariant& old, const QString& domain,
+                          TWorkList& work) {
+    TTP_Retranslator* retranslator = t.CurrentRetranslator();
+    try {
+        const int type = p.metaType().id();
+        if (type == QMetaType::QString) {
+            const QString value = old.toString();
+            if (value.isEmpty())
+                return;
+            if (retranslator)
+                retranslator->Remember(obj, name, value);
+            const QString translated = t.ComponentTextOf(domain, value);
+            if (translated == value)
+                return;
+            if (!p.write(obj, translated))
+                throw EGGComponentError(QStringLiteral("The property refused the text."));
+            FitToText(obj);
+        } else if (type == QMetaType::QStringList) {
+            const QStringList lines = old.toStringList();
+            if (lines.isEmpty())
+                return;
+            if (retranslator)
+                retranslator->RememberLines(obj, name, lines);
+            const QStringList translated = TranslateStringList(t, domain, lines);
+            if (translated != lines && !p.write(obj, translated))
+                throw EGGComponentError(QStringLiteral("The property refused the text."));
+        } else {
+            QObject* child = old.value<QObject*>();
+            if (child && !FindMarker(child))
+                work.emplace_back(QString(), child);
+        }
+    } catch (const std::exception& e) {
+        throw ComponentError(obj->metaObject(), name, e);
+    }
+}
+
 } // namespace
 
 void TGnuGettextInstance::TranslateProperties(QObject* AnObject, QString TextDomain) {
@@ -276,47 +316,14 @@ void TGnuGettextInstance::TranslateProperties(QObject* AnObject, QString TextDom
             }
             values.push_back(Value{p, name, old});
         }
-        for (const Value& v : values) {
-            const QMetaProperty& p = v.Property;
-            const int type = p.metaType().id();
-            try {
-                if (type == QMetaType::QString) {
-                    const QString value = v.Old.toString();
-                    if (value.isEmpty())
-                        continue;
-                    if (TP_Retranslator)
-                        TP_Retranslator->Remember(obj, v.Name, value);
-                    const QString translated = ComponentText(TextDomain, value);
-                    if (translated != value) {
-                        if (!p.write(obj, translated))
-                            throw EGGComponentError(
-                                QStringLiteral("The property refused the text."));
-                        FitToText(obj);
-                    }
-                } else if (type == QMetaType::QStringList) {
-                    const QStringList lines = v.Old.toStringList();
-                    if (lines.isEmpty())
-                        continue;
-                    if (TP_Retranslator)
-                        TP_Retranslator->RememberLines(obj, v.Name, lines);
-                    const QStringList translated = TranslateLines(*this, TextDomain, lines);
-                    if (translated != lines && !p.write(obj, translated))
-                        throw EGGComponentError(QStringLiteral("The property refused the text."));
-                } else {
-                    QObject* child = v.Old.value<QObject*>();
-                    if (child && !FindMarker(child))
-                        work.emplace_back(QString(), child);
-                }
-            } catch (const std::exception& e) {
-                throw ComponentError(mo, v.Name, e);
-            }
-        }
+        for (const Value& v : values)
+            TranslateOneProperty(*this, obj, v.Property, v.Name, v.Old, TextDomain, work);
 
         QStringList lines;
         if (ItemTexts(obj, lines) && !lines.isEmpty()) {
             if (TP_Retranslator)
                 TP_Retranslator->RememberLines(obj, QStringLiteral("Text"), lines);
-            const QStringList translated = TranslateLines(*this, TextDomain, lines);
+            const QStringList translated = TranslateStringList(*this, TextDomain, lines);
             if (translated != lines)
                 SetItemTexts(obj, translated);
         }
