@@ -9,8 +9,11 @@
 #include "localisation/GnuGettextInstance.h"
 #include "localisation/ResourceStrings.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 #include <atomic>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -67,4 +70,46 @@ TEST(ConcurrentLookup, ThreadsLookUpWhileTheLanguageChanges) {
     UseLanguage(QStringLiteral("fr"));
     EXPECT_EQ(GnuGettext::gettext(QStringLiteral("Open")), QStringLiteral("Ouvrir"));
     StopRuntime();
+}
+
+namespace {
+// Notes the thread each box is shown on, and looks a text up from inside the
+// box, as its own buttons do.
+class BoxPlatform : public FakePlatform {
+public:
+    BoxButton MessageBox(BoxKind kind, const QString& caption, const QString& text, int buttons,
+                         BoxButton defaultButton) override {
+        ShownOn = QThread::currentThread();
+        InsideTheBox = GnuGettext::gettext(QStringLiteral("Open"));
+        return FakePlatform::MessageBox(kind, caption, text, buttons, defaultButton);
+    }
+    QThread* ShownOn = nullptr;
+    QString InsideTheBox;
+};
+} // namespace
+
+TEST(ConcurrentLookup, CharsetRefusalMetOnAnotherThreadIsShownOnTheUserInterfaceThread) {
+    QTemporaryDir dir;
+    BoxPlatform platform;
+    SetPlatform(&platform);
+    const QString root = QDir(dir.path()).absolutePath() + QLatin1Char('/');
+    WriteFile(root + QStringLiteral("locale/de/LC_MESSAGES/default.mo"),
+              BuildMo({{"", "Content-Type: text/plain; charset=ISO-8859-1\n"}, {"Open", "Offen"}}));
+    StartRuntime(root + QStringLiteral("designer"));
+    UseLanguage(QStringLiteral("de"));
+
+    QString fromWorker;
+    std::thread worker([&] { fromWorker = TranslateResourceText(QStringLiteral("Open")); });
+    worker.join();
+    EXPECT_EQ(fromWorker, QStringLiteral("Open")); // translations are off
+    EXPECT_TRUE(platform.Boxes.empty());           // no box on that thread
+    QCoreApplication::processEvents();
+    EXPECT_THAT(platform.BoxTexts(), ::testing::ElementsAre(::testing::Truly([](const QString& t) {
+                    return t.startsWith(QLatin1String("The translation for the language code de"));
+                })));
+    EXPECT_EQ(platform.ShownOn, QCoreApplication::instance()->thread());
+    // The domain was off before the box: the box's own lookups pass straight through.
+    EXPECT_EQ(platform.InsideTheBox, QStringLiteral("Open"));
+    StopRuntime();
+    SetPlatform(nullptr);
 }
