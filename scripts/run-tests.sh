@@ -50,7 +50,8 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     run_suite build-asan "test suite under AddressSanitizer and UBSan" -LE realwindow
 
 # --- ThreadSanitizer: the localisation tests only (Qt asks for its texts on any thread).
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKFD_TSAN=ON >/dev/null
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKFD_TSAN=ON -DKFD_WERROR=ON \
+    -DKFD_TESTS=ON -DKFD_REALWINDOW_TESTS=OFF -DKFD_PACKAGE_TESTS=OFF >/dev/null
 cmake --build build-tsan -j "$JOBS" --target localisation_core_tests localisation_thread_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     run_suite build-tsan "localisation tests under ThreadSanitizer" \
