@@ -68,6 +68,13 @@ for name in "${targets[@]}"; do
     line=$(grep -E '(NEW|REDUCE|pulse|INITED|DONE) +cov:' "$work/run.log" | tail -n 1 || true)
     cov=$(sed -nE 's/.*cov: ([0-9]+).*/\1/p' <<<"$line")
     ft=$(sed -nE 's/.*ft: ([0-9]+).*/\1/p' <<<"$line")
+    # A timeout on a busy machine may be the machine: each one is run again
+    # alone, and its time is shown.
+    for t in "$work/artifacts"/timeout-*; do
+        [ -e "$t" ] || continue
+        ms=$("$bin" -runs=1 "$t" 2>&1 | sed -nE 's/^Executed .* in ([0-9]+) ms$/\1/p')
+        echo "$name: $(basename "$t") takes ${ms:-?} ms when run again alone"
+    done
     artifacts=$(find "$work/artifacts" -type f | wc -l)
     kinds=$(find "$work/artifacts" -type f -printf '%f\n' | sed -E 's/-.*//' | sort | uniq -c |
         awk '{ printf "%s%s %s", (NR > 1 ? ", " : ""), $1, $2 }')
