@@ -61,12 +61,14 @@ protected:
 };
 
 TEST_F(FailingDiskTest, LayoutFile) {
-    M->AliasName = "Unknown Scan";
-    M->CFGFilename = FormsFolder + "New Zealand/Unknown Scan.cfg";
+    // A form of the catalogue: a save also writes the user's catalogue.
+    M->AliasName = "Example Form";
+    M->CFGFilename = FormsFolder + "New Zealand/Example Form.cfg";
     const QByteArray previous = "Old,11,12\r\nOther,13,14,200,50\r\n";
     for (Step step : Steps) {
         const char* name = FailingDisk::Name(step);
         F.Profile.Write(M->CFGFilename, previous);
+        const QByteArray catalogue = F.Profile.Read(CustomAliasIniPath);
         M->ConfigList = {"FullName,113,44", "Clothing,113,144,300,60"};
         M->ConfigHasChanged = true;
         F.Platform.Fake.Boxes.clear();
@@ -75,15 +77,16 @@ TEST_F(FailingDiskTest, LayoutFile) {
         EXPECT_EQ(F.Profile.Read(M->CFGFilename), previous) << name;
         ExpectNoStrayFiles(M->CFGFilename, step);
         EXPECT_TRUE(LastLogLine().startsWith("ERROR: Error saving Config file: " + FormsFolder +
-                                             "New Zealand/Unknown Scan.cfg : "))
+                                             "New Zealand/Example Form.cfg : "))
             << name << ": " << LastLogLine().toStdString();
         ASSERT_EQ(F.Platform.Fake.Boxes.size(), 1u) << name;
         const QString box = F.Platform.Fake.Boxes[0].Text;
-        const QString lead = "Error saving Config file: Unknown Scan.cfg ; ";
+        const QString lead = "Error saving Config file: Example Form.cfg ; ";
         EXPECT_TRUE(box.startsWith(lead)) << name << ": " << box.toStdString();
         EXPECT_GT(box.size(), lead.size()) << name; // the reason follows
         EXPECT_TRUE(M->ConfigHasChanged) << name;
         EXPECT_TRUE(M->CheckFileTimer->isActive()) << name;
+        EXPECT_EQ(F.Profile.Read(CustomAliasIniPath), catalogue) << name; // untouched
 
         // The disk is well again: the same placements are saved.
         M->SaveConfig();
@@ -91,6 +94,7 @@ TEST_F(FailingDiskTest, LayoutFile) {
                   QByteArray("FullName,113,44\r\nClothing,113,144,300,60\r\n"))
             << name;
         EXPECT_FALSE(M->ConfigHasChanged) << name;
+        EXPECT_EQ(F.Platform.Fake.BoxTexts().size(), 1) << name; // no further box
     }
 }
 
