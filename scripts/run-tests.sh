@@ -61,7 +61,7 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKFD_FUZZ=ON -DKFD_WERROR=ON -DKFD_FUZZ_SECONDS="$FUZZ_SECONDS" >/dev/null
 cmake --build build-fuzz -j "$JOBS"
-ASAN_OPTIONS=detect_leaks=0 run_suite build-fuzz "fuzz targets (${FUZZ_SECONDS}s each)"
+ASAN_OPTIONS=detect_leaks=1 run_suite build-fuzz "fuzz targets (${FUZZ_SECONDS}s each)"
 
 if [ $status -eq 0 ]; then echo "All test runs passed."; else echo "Some test runs FAILED."; fi
 exit $status
