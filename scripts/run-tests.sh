@@ -49,10 +49,19 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
     LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
     run_suite build-asan "test suite under AddressSanitizer and UBSan" -LE realwindow
 
+# --- ThreadSanitizer: the localisation tests only (Qt asks for its texts on any thread).
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKFD_TSAN=ON -DKFD_WERROR=ON \
+    -DKFD_TESTS=ON -DKFD_REALWINDOW_TESTS=OFF -DKFD_PACKAGE_TESTS=OFF >/dev/null
+cmake --build build-tsan -j "$JOBS" --target localisation_core_tests localisation_thread_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    run_suite build-tsan "localisation tests under ThreadSanitizer" \
+    -R '^(ConcurrentLookup|TranslatorTest|MoFile|FileLocator)'
+# --- end of ThreadSanitizer
+
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKFD_FUZZ=ON -DKFD_WERROR=ON -DKFD_FUZZ_SECONDS="$FUZZ_SECONDS" >/dev/null
 cmake --build build-fuzz -j "$JOBS"
-ASAN_OPTIONS=detect_leaks=0 run_suite build-fuzz "fuzz targets (${FUZZ_SECONDS}s each)"
+ASAN_OPTIONS=detect_leaks=1 run_suite build-fuzz "fuzz targets (${FUZZ_SECONDS}s each)"
 
 if [ $status -eq 0 ]; then echo "All test runs passed."; else echo "Some test runs FAILED."; fi
 exit $status

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <string_view>
 
 using namespace GnuGettext;
@@ -34,7 +35,7 @@ void LookUpAll(TMoFile& mo, const QByteArray& bytes, const QString& name) {
     Check(copy->Count() == mo.Count() && copy->doswap() == mo.doswap());
     const quint32 shown = std::min<quint32>(mo.Count(), 64);
     for (quint32 i = 0; i <= shown; ++i) {
-        const std::string_view key = i < shown ? copy->Original(i) : std::string_view("x");
+        const std::string key = i < shown ? copy->Original(i) : std::string("x");
         bool found = false, again = false;
         const std::string_view r = copy->Lookup(key, found);
         const std::string_view m = mo.Lookup(key, again);

@@ -6,7 +6,8 @@
 // memory); the copies are exactly as long as the bytes, so that the
 // sanitizer sees any read past their end. All three must agree on whether the
 // bytes are a catalogue and on every lookup. Keys are the catalogue's own
-// original strings and the NUL-separated pieces of the input.
+// original strings and the NUL-separated pieces of the input. Last, the file
+// is shortened under the mapped one, which must then never crash.
 #include "localisation/GnuGettextErrors.h"
 #include "localisation/MoFile.h"
 
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -96,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Keys: the first originals of the catalogue, the empty key, and the
     // pieces of the input between NULs.
-    std::vector<std::string_view> keys;
+    std::vector<std::string> keys;
     const quint32 shown = std::min<quint32>(mo.Count(), 256);
     for (quint32 i = 0; i < shown; ++i) {
         // Every string was checked at open: each one is whole.
@@ -148,6 +150,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool qfound = false;
         const QByteArray q = mo.gettext(qkey, qfound);
         Check(qfound == found && q == QByteArray(r.data(), qsizetype(r.size())));
+    }
+
+    // The file shortened under the mapped catalogue by another program: each
+    // lookup gives the catalogue's text as it was opened, or the key itself.
+    {
+        QFile f(path);
+        Check(f.open(QIODevice::ReadWrite) && f.resize(qint64(size / 2)));
+    }
+    for (const std::string& key : keys) {
+        bool found = false, before = false;
+        const std::string_view r = forms[0]->Lookup(key, found);
+        const std::string_view m = mo.Lookup(key, before);
+        Check(found ? before && r == m : r == key);
     }
     return 0;
 }

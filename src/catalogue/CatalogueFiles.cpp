@@ -46,6 +46,24 @@ bool HaveCountry(const AskCountryFn& askCountry) {
     return false;
 }
 
+// A country name read from a file becomes a folder below the forms folder:
+// an invalid one is logged and counts as no country chosen.
+QString CheckedCountry(const QString& name) {
+    if (name.isEmpty() || IsValidCountryName(name))
+        return name;
+    DebugLog(QStringLiteral("Country name invalid: ") + name, 0);
+    return QString();
+}
+
+// The section names that can be countries; every other one is logged and left out.
+QStringList CountrySections(const TIniDocument& doc) {
+    QStringList out;
+    for (const QString& name : doc.ReadSections())
+        if (!CheckedCountry(name).isEmpty())
+            out << name;
+    return out;
+}
+
 } // namespace
 
 TDralFormList& Catalogue() {
@@ -68,7 +86,8 @@ void LoadKestrovaInifile() {
         DebugLog(QStringLiteral("ERROR: File not found: ") + HostIniPath, 3);
     try {
         FormFontSize = HostIniFile->ReadInteger(DralSection, QStringLiteral("FormFontSize"), 12);
-        CurrentCountry = HostIniFile->ReadString(DralSection, QStringLiteral("CountrySelect"), {});
+        CurrentCountry = CheckedCountry(
+            HostIniFile->ReadString(DralSection, QStringLiteral("CountrySelect"), {}));
         CurrentLanguage = HostIniFile->ReadString(QStringLiteral("General"),
                                                   QStringLiteral("Language"), QStringLiteral("en"));
     } catch (const std::exception& e) {
@@ -81,7 +100,7 @@ void LoadCustomAliasInifile(const AskCountryFn& askCountry) {
     Catalogue().Clear();
     try {
         const TIniDocument& custom = Document(CustomAliasIni, CustomAliasIniPath);
-        CountryList = custom.ReadSections();
+        CountryList = CountrySections(custom);
         if (HaveCountry(askCountry)) {
             // The dialog may have replaced the document; look it up again.
             const TIniDocument& doc = Document(CustomAliasIni, CustomAliasIniPath);
@@ -101,10 +120,10 @@ void LoadKestrovaAliasInifile(const AskCountryFn& askCountry) {
     DebugLog(QStringLiteral("LoadKestrovaAliasInifile..."), 3);
     try {
         const TIniDocument& kestrova = Document(KestrovaAliasIni, KestrovaAliasIniPath);
-        CountryList = kestrova.ReadSections();
+        CountryList = CountrySections(kestrova);
         FormFontSize = kestrova.ReadInteger(DralSection, QStringLiteral("FormFontSize"), 12);
-        CurrentCountry =
-            kestrova.ReadString(DralSection, QStringLiteral("CountrySelect"), CurrentCountry);
+        CurrentCountry = CheckedCountry(
+            kestrova.ReadString(DralSection, QStringLiteral("CountrySelect"), CurrentCountry));
         for (const QString& name : CountryList)
             DebugLog(QStringLiteral("LoadKestrovaAliasInifile: Countries: ") + name, 3);
         if (HaveCountry(askCountry)) {

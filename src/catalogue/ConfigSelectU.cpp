@@ -8,6 +8,7 @@
 #include "localisation/TranslatedLines.h"
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
+#include "support/Exception.h"
 #include "support/GeneralError.h"
 #include "support/InfoBox2U.h"
 #include "support/Termination.h"
@@ -149,9 +150,16 @@ bool TConfigSelectForm::ConfirmOverwrite() {
 
 void TConfigSelectForm::SaveAssignment(const QString& key) {
     FormCatalogue->Add(key, FAliasFilename);
-    if (CustomAliasIni)
-        CustomAliasIni->WriteString(CurrentCountry, key, FAliasFilename);
-    SaveCustomAliasInifile();
+    // A name the INI document refuses (a line break, which Linux allows in a
+    // file name) is a failed save of the user's copy like any other: logged,
+    // the catalogue keeps the assignment, and the dialog completes.
+    try {
+        if (CustomAliasIni)
+            CustomAliasIni->WriteString(CurrentCountry, key, FAliasFilename);
+        SaveCustomAliasInifile();
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("SaveAliasInifile: ") + ExceptionMessage(e), 0);
+    }
     accept();
     ShowSavedNotice(FAliasFilename, key);
 }

@@ -6,6 +6,9 @@
 #include <QSaveFile>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -180,9 +183,17 @@ void WriteFileSafely(const QString& path, const QByteArray& bytes) {
     if (!file.open(QIODevice::WriteOnly))
         throw Exception(
             QStringLiteral("Cannot create file \"%1\". %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Exception(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(path, file.errorString()));
+    auto failed = [&path](const QString& reason) {
+        return Exception(QStringLiteral("Cannot write file \"%1\". %2").arg(path, reason));
+    };
+    // QSaveFile's commit misses a write that fails while it flushes, and it
+    // ignores a failed sync: either way a short file would replace the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw failed(file.errorString());
+    if (::fdatasync(file.handle()) != 0 && errno != EINVAL && errno != EROFS)
+        throw failed(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!file.commit())
+        throw failed(file.errorString());
 }
 
 TextEncoding WriteTextLines(const QString& path, const QStringList& lines, TextEncoding wanted) {

@@ -3,6 +3,7 @@
 #include "catalogue/ConfigSelectU.h"
 #include "catalogue/CountryU.h"
 #include "editor/MainFormU.h"
+#include "localisation/LanguageU.h"
 #include "support/DebugU.h"
 #include "support/HelpU.h"
 #include "support/IconU.h"
@@ -23,10 +24,13 @@ TMainForm* CreateWindows() {
     InfoForm2 = new TInfoForm2;
     ICONForm = new TICONForm; // before the help window, whose toolbar uses its images
     HelpForm = new THelpForm;
+    // The windows translated at start-up, in their order.
+    SetLanguageWindows({mainForm, CountryForm, HelpForm});
     return mainForm;
 }
 
 void DestroyWindows(TMainForm* mainForm) {
+    SetLanguageWindows({});
     delete mainForm;
     Destroy(ConfigSelectForm);
     Destroy(CountryForm);

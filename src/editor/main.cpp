@@ -3,6 +3,7 @@
 #include "editor/MainFormU.h"
 #include "editor/Windows.h"
 #include "localisation/GNUGetTextU.h"
+#include "localisation/ResourceStrings.h"
 #include "platform/QtPlatform.h"
 #include "support/Application.h"
 #include "support/WebBrowser.h"
@@ -21,6 +22,9 @@ int main(int argc, char** argv) {
         return 0; // another instance runs: end silently
 
     TApplication app(argc, argv);
+    // Qt's own texts (box buttons, the file dialog) through the catalogues,
+    // from now until just before the application object goes.
+    GnuGettext::TResourceStringRouting qtTexts(app);
     TApplication::setApplicationName(QStringLiteral("Kestrova Form Designer"));
 
     TMainForm* mainForm = CreateWindows();

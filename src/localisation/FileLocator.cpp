@@ -1,6 +1,7 @@
 #include "localisation/FileLocator.h"
 
 #include "localisation/MoFile.h"
+#include "support/DebugLog.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace GnuGettext {
 
@@ -22,7 +26,11 @@ const char* volatile MarkerHead = "DXG";
 const char* volatile BeginTail = "BD7F1BE4-9FCF-4E3A-ABA7-3443D11AB362";
 const char* volatile EndTail = "1C58841C-D8A0-4457-BF54-D8315D4CF49D";
 
-constexpr qint64 ScanBlock = 1 << 20;
+// The program file is read, not mapped: a mapping pays a page fault per page,
+// many times the cost of the read, and a file shortened under it would raise
+// a bus error. Blocks this size stay in the processor's cache between the
+// read and the search.
+constexpr qint64 ScanBlock = 1 << 18;
 
 bool ReadInt64(QIODevice& stream, qint64& value) {
     uchar b[8];
@@ -37,6 +45,24 @@ bool ReadInt64(QIODevice& stream, qint64& value) {
 
 bool IsBlankOrControl(QChar c) {
     return c.unicode() <= 0x20 || c.category() == QChar::Other_Control;
+}
+
+// An embedded name is a path relative to the program folder: not absolute,
+// without a ".." step (either slash counts, as the packaging step may come
+// from Windows) and without a NUL that would cut it short on disk.
+bool StaysInsideProgramFolder(const QString& name) {
+    if (name.startsWith(u'/') || name.startsWith(u'\\') || name.contains(QChar(0)))
+        return false;
+    qsizetype from = 0;
+    while (from <= name.size()) {
+        qsizetype to = from;
+        while (to < name.size() && name[to] != u'/' && name[to] != u'\\')
+            ++to;
+        if (QStringView(name).mid(from, to - from) == u"..")
+            return false;
+        from = to + 1;
+    }
+    return true;
 }
 
 QString Trimmed(const QString& s) {
@@ -66,6 +92,46 @@ TFileLocator::TFileLocator(const QString& programFile) : FProgramFile(programFil
 TFileLocator::~TFileLocator() = default;
 
 namespace {
+#if defined(__x86_64__)
+// The first group of 64 positions, from Pos up to Last, holding a candidate:
+// byte First at its position + FirstAt and byte Final at + FinalAt. Answers
+// the group's position (past Last when none) and its candidates as bits.
+__attribute__((target("avx2"))) qsizetype NextCandidatesAvx2(const char* buf, qsizetype pos,
+                                                             qsizetype last, char first,
+                                                             qsizetype firstAt, char final,
+                                                             qsizetype finalAt, quint64& mask) {
+    const __m256i f = _mm256_set1_epi8(first), l = _mm256_set1_epi8(final);
+    for (; pos <= last; pos += 64) {
+        const char* p = buf + pos;
+        const __m256i c0 = _mm256_and_si256(
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + firstAt)), f),
+            _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + finalAt)),
+                              l));
+        const __m256i c1 = _mm256_and_si256(
+            _mm256_cmpeq_epi8(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 + firstAt)), f),
+            _mm256_cmpeq_epi8(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 + finalAt)), l));
+        const __m256i any = _mm256_or_si256(c0, c1);
+        if (!_mm256_testz_si256(any, any)) {
+            mask = quint64(quint32(_mm256_movemask_epi8(c0))) |
+                   (quint64(quint32(_mm256_movemask_epi8(c1))) << 32);
+            return pos;
+        }
+    }
+    mask = 0;
+    return pos;
+}
+
+bool HaveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+#endif
+
 // Records in Found (file positions, Base being that of Buf[0]) the first
 // occurrence in Buf of each marker not found yet. Sixteen positions at a time
 // are filtered on a marker's first and last byte together, so that only rare
@@ -93,6 +159,7 @@ void Search(const std::vector<QByteArray>& markers, const char* buf, qsizetype l
     struct Filter {
         __m128i First, Last;
         qsizetype FirstAt, LastAt;
+        char FirstByte, LastByte;
     };
     std::vector<const QByteArray*> sought;
     for (size_t m = 0; m < markers.size(); ++m)
@@ -110,11 +177,11 @@ void Search(const std::vector<QByteArray>& markers, const char* buf, qsizetype l
     if (common.size() >= 2) {
         const QByteArray& m = *sought.front();
         filters.push_back({_mm_set1_epi8(m[common.front()]), _mm_set1_epi8(m[common.back()]),
-                           common.front(), common.back()});
+                           common.front(), common.back(), m[common.front()], m[common.back()]});
     } else {
         for (const QByteArray* m : sought)
-            filters.push_back(
-                {_mm_set1_epi8(m->front()), _mm_set1_epi8(m->back()), 0, m->size() - 1});
+            filters.push_back({_mm_set1_epi8(m->front()), _mm_set1_epi8(m->back()), 0,
+                               m->size() - 1, m->front(), m->back()});
     }
     auto load = [&](qsizetype at) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + at));
@@ -132,6 +199,20 @@ void Search(const std::vector<QByteArray>& markers, const char* buf, qsizetype l
     const qsizetype reach = longest - 1 + 16; // bytes a group of 16 candidates loads
     if (filters.size() == 1) {
         const Filter f = filters.front();
+#if defined(__x86_64__)
+        if (HaveAvx2()) {
+            const qsizetype last = length - (longest - 1 + 64); // last group start within Buf
+            while (pos <= last && pending > 0) {
+                quint64 mask = 0;
+                pos = NextCandidatesAvx2(buf, pos, last, f.FirstByte, f.FirstAt, f.LastByte,
+                                         f.LastAt, mask);
+                for (; mask && pending > 0; mask &= mask - 1)
+                    tryAt(pos + __builtin_ctzll(mask));
+                if (pos <= last)
+                    pos += 64;
+            }
+        }
+#endif
         for (; pos + 48 + reach <= length && pending > 0; pos += 64) {
             const int m0 = candidates(f, pos), m1 = candidates(f, pos + 16),
                       m2 = candidates(f, pos + 32), m3 = candidates(f, pos + 48);
@@ -175,15 +256,6 @@ std::vector<qint64> TFileLocator::FindSignaturePositions(const std::vector<QByte
     };
     if (pending == 0 || !stream.seek(0))
         return result();
-    // A file that can be mapped is searched in place: no copy of the image.
-    if (auto* file = qobject_cast<QFileDevice*>(&stream); file && file->size() > 0) {
-        if (uchar* view = file->map(0, file->size())) {
-            Search(markers, reinterpret_cast<const char*>(view), qsizetype(file->size()), 0, found,
-                   pending);
-            file->unmap(view);
-            return result();
-        }
-    }
     // The window is the tail of the previous block (one byte short of the
     // longest marker, so that a marker straddling a boundary is seen whole)
     // followed by the next block.
@@ -262,6 +334,13 @@ void TFileLocator::Analyze(QIODevice& stream) {
             position = entry = following;
             if (name.isEmpty())
                 continue;
+            if (!StaysInsideProgramFolder(name)) {
+                DebugLog(QStringLiteral("Embedded catalogue skipped, its name leaves the program "
+                                        "folder: ") +
+                             name,
+                         0);
+                continue;
+            }
             // A catalogue on disk under the same name takes precedence.
             if (QFileInfo::exists(basedirectory + name))
                 continue;

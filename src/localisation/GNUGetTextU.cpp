@@ -2,6 +2,7 @@
 
 #include "localisation/FileLocator.h"
 #include "localisation/GnuGettextInstance.h"
+#include "localisation/ResourceStrings.h"
 
 #include <QFileInfo>
 
@@ -27,8 +28,11 @@ void StartRuntime(const QString& programFile) {
     ComponentDomainsLock = new std::shared_mutex;
     ComponentDomains = new QStringList{QStringLiteral("default")};
     DefaultTranslator = new TGnuGettextInstance(*CatalogueLocator);
-    // The routing of Qt's built-in texts through the catalogues hooks in here
-    // once resource-string translation exists.
+    HookedObjectRegistry = new THookedObjects;
+    ResetResourceTextFailure();
+    RetranslatorRegistry = new std::vector<TTP_Retranslator*>;
+    // Qt's own texts are routed once the application object exists
+    // (TResourceStringRouting).
 }
 
 void StopRuntime() {
@@ -46,6 +50,10 @@ void StopRuntime() {
     ComponentDomains = nullptr;
     delete CatalogueLocator;
     CatalogueLocator = nullptr;
+    delete HookedObjectRegistry;
+    HookedObjectRegistry = nullptr;
+    delete RetranslatorRegistry;
+    RetranslatorRegistry = nullptr;
     ProgramFilePath.clear();
 }
 
@@ -81,10 +89,6 @@ void UseLanguage(const QString& languageCode) {
 
 QString GetCurrentLanguage() {
     return DefaultTranslator ? DefaultTranslator->GetCurrentLanguage() : QString();
-}
-
-void TranslateComponent(QObject*, const QString&) {
-    // Window-text translation is not built yet: windows keep their design texts.
 }
 
 void TP_GlobalIgnoreClassProperty(const QMetaObject* ignClass, const QString& propertyName) {

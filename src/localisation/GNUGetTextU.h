@@ -50,7 +50,8 @@ inline QString gettext_NoOp(const QString& msgId) {
     return msgId;
 }
 
-// Window-text translation.
+// Window-text translation (defined with the walk in the window layer); does
+// nothing while the runtime is not started.
 void TranslateComponent(QObject* component, const QString& textDomain);
 void TP_GlobalIgnoreClassProperty(const QMetaObject* ignClass, const QString& propertyName);
 

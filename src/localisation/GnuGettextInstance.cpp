@@ -6,10 +6,13 @@
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QMetaObject>
+#include <QMetaProperty>
+#include <QThread>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +31,74 @@ std::shared_mutex* ResourceDomainsLock = nullptr;
 QStringList* ComponentDomains = nullptr;
 std::shared_mutex* ComponentDomainsLock = nullptr;
 TGnuGettextInstance* DefaultTranslator = nullptr;
+std::vector<TTP_Retranslator*>* RetranslatorRegistry = nullptr;
+THookedObjects* HookedObjectRegistry = nullptr;
+void (*ComponentDefaultsHook)(TGnuGettextInstance&) = nullptr;
+void (*ItemTextsWriter)(QObject*, const QStringList&) = nullptr;
+
+// ---------------------------------------------------------------- threads
+
+namespace {
+// Depth of locked lookups on this thread: a lookup that Qt starts from inside
+// one (a log line, a box) gets its text back unchanged instead of a deadlock.
+thread_local int LookupDepth = 0;
+// Charset refusals met inside a locked lookup, shown once the lock is released.
+thread_local QStringList PendingRefusals;
+
+struct TLookupScope {
+    TLookupScope() { ++LookupDepth; }
+    ~TLookupScope() { --LookupDepth; }
+    TLookupScope(const TLookupScope&) = delete;
+    TLookupScope& operator=(const TLookupScope&) = delete;
+};
+
+// Whether this thread is not the user-interface thread.
+bool OnWorkerThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() != app->thread();
+}
+
+// The debug log and its window belong to the user-interface thread; lines
+// met on another thread are handed over to it.
+void RuntimeLog(const QString& text, int level) {
+    if (OnWorkerThread())
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [text, level] { DebugLog(text, level); },
+            Qt::QueuedConnection);
+    else
+        DebugLog(text, level);
+}
+
+void ShowRefusal(const QString& text) {
+    CurrentPlatform().MessageBox(BoxKind::Plain, QStringLiteral("Localization problem"), text,
+                                 BtnOk, BtnOk);
+}
+
+// Shows the refusals of this thread's lookups; only the user-interface thread
+// shows boxes, and only outside the lookup lock.
+void FlushRefusals() {
+    if (LookupDepth > 0 || PendingRefusals.isEmpty())
+        return;
+    const QStringList texts = std::exchange(PendingRefusals, QStringList());
+    for (const QString& text : texts) {
+        if (OnWorkerThread())
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [text] { ShowRefusal(text); }, Qt::QueuedConnection);
+        else
+            ShowRefusal(text);
+    }
+}
+
+// Runs F under the lookup lock, then shows any refusal it met.
+template <class F> auto Locked(std::mutex& lock, F&& f) {
+    struct Flush {
+        ~Flush() { FlushRefusals(); }
+    } flush;
+    TLookupScope scope;
+    std::lock_guard<std::mutex> guard(lock);
+    return f();
+}
+} // namespace
 
 // ---------------------------------------------------------------- plural rules
 
@@ -272,54 +343,67 @@ void TDomain::OpenCatalogue() {
     QString fileName;
     if (!SpecificFilename.isEmpty()) {
         fileName = SpecificFilename;
-        DebugLog(QStringLiteral("Domain %1 is bound to specific file %2").arg(Domain, fileName), 3);
+        RuntimeLog(QStringLiteral("Domain %1 is bound to specific file %2").arg(Domain, fileName),
+                   3);
     } else {
+        // The code becomes part of a path: one that could leave the catalogue
+        // folder selects no catalogue at all.
+        if (curlang.contains(QLatin1Char('/')) || curlang.contains(QLatin1Char('\\')) ||
+            curlang.contains(QLatin1String(".."))) {
+            RuntimeLog(QStringLiteral("Domain %1: the language code \"%2\" holds a path separator "
+                                      "or \"..\"; no catalogue is used.")
+                           .arg(Domain, curlang),
+                       0);
+            FOpenHasFailedBefore = true;
+            return;
+        }
         fileName =
             vDirectory + curlang + QStringLiteral("/LC_MESSAGES/") + Domain + QStringLiteral(".mo");
         if (FLocator.FileExists(fileName)) {
-            DebugLog(QStringLiteral("Domain %1 will attempt to use this embedded file: %2")
-                         .arg(Domain, fileName),
-                     3);
+            RuntimeLog(QStringLiteral("Domain %1 will attempt to use this embedded file: %2")
+                           .arg(Domain, fileName),
+                       3);
         } else if (QFileInfo(fileName).isFile()) {
-            DebugLog(
+            RuntimeLog(
                 QStringLiteral(
                     "Domain %1 will attempt to use this file that was found on the file system: %2")
                     .arg(Domain, fileName),
                 3);
         } else {
-            DebugLog(QStringLiteral(
-                         "Domain %1: File does not exist, neither embedded or in file system: %2")
-                         .arg(Domain, fileName),
-                     3);
+            RuntimeLog(QStringLiteral(
+                           "Domain %1: File does not exist, neither embedded or in file system: %2")
+                           .arg(Domain, fileName),
+                       3);
             fileName = vDirectory + curlang.left(2) + QStringLiteral("/LC_MESSAGES/") + Domain +
                        QStringLiteral(".mo");
-            DebugLog(
+            RuntimeLog(
                 QStringLiteral("Domain %1 will attempt to use this file: %2").arg(Domain, fileName),
                 3);
         }
     }
     if (!Exists(fileName)) {
-        DebugLog(QStringLiteral("Domain %1 failed to locate the file: %2").arg(Domain, fileName),
-                 0);
+        RuntimeLog(QStringLiteral("Domain %1 failed to locate the file: %2").arg(Domain, fileName),
+                   0);
         FOpenHasFailedBefore = true;
         return;
     }
-    DebugLog(QStringLiteral("Domain %1 now accesses the file.").arg(Domain), 3);
+    RuntimeLog(QStringLiteral("Domain %1 now accesses the file.").arg(Domain), 3);
     mofile = FLocator.GetMoFile(fileName);
     if (mofile->doswap())
-        DebugLog(QStringLiteral(".mo file is swapped (comes from another CPU architecture)"), 0);
+        RuntimeLog(QStringLiteral(".mo file is swapped (comes from another CPU architecture)"), 0);
     const QString contentType = GetTranslationProperty(QStringLiteral("Content-Type"));
     if (!contentType.toUpper().contains(QLatin1String("CHARSET=UTF-8"))) {
         ReleaseCatalogue();
+        // Off before the box: its own buttons ask for Qt's texts again.
+        Enabled = false;
         const QString text =
             QStringLiteral(
                 "The translation for the language code %1 (in %2) does not have charset=utf-8 "
                 "in its Content-Type. Translations are turned off.")
                 .arg(curlang, fileName);
-        DebugLog(text, 0);
-        CurrentPlatform().MessageBox(BoxKind::Plain, QStringLiteral("Localization problem"), text,
-                                     BtnOk, BtnOk);
-        Enabled = false;
+        RuntimeLog(text, 0);
+        PendingRefusals << text;
+        FlushRefusals();
     }
 }
 
@@ -430,9 +514,15 @@ TGnuGettextInstance::TGnuGettextInstance(TFileLocator& locator) : FLocator(locat
     // A component's name is never a text to translate. (Qt has no counterpart
     // of a collection item's property name.)
     TP_GlobalIgnoreClassProperty(&QObject::staticMetaObject, QStringLiteral("objectName"));
+    if (ComponentDefaultsHook)
+        ComponentDefaultsHook(*this);
 }
 
 TGnuGettextInstance::~TGnuGettextInstance() {
+    if (RetranslatorRegistry)
+        for (TTP_Retranslator* r : *RetranslatorRegistry)
+            if (r->Instance == this)
+                r->Instance = nullptr;
     TP_IgnoreList.clear();
     TP_ClassHandling.clear();
     FTP_GlobalClassHandling.clear();
@@ -440,18 +530,34 @@ TGnuGettextInstance::~TGnuGettextInstance() {
     fWhenNewLanguageListeners.clear();
 }
 
-TDomain* TGnuGettextInstance::FindDomain(const QString& Name) const {
-    for (const auto& [name, domain] : domainlist)
+namespace {
+TDomain* FindIn(const std::vector<std::pair<QString, std::unique_ptr<TDomain>>>& list,
+                const QString& Name) {
+    for (const auto& [name, domain] : list)
         if (name == Name)
             return domain.get();
-    for (const auto& [name, domain] : domainlist)
+    for (const auto& [name, domain] : list)
         if (name.compare(Name, Qt::CaseInsensitive) == 0)
             return domain.get();
     return nullptr;
 }
 
+// Qt's and the windows' texts use LF alone: a translation keeps the line
+// breaks of the text it replaces.
+QString WithLineBreaksOf(const QString& original, QString translated) {
+    if (!original.contains(QLatin1Char('\r')))
+        translated.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return translated;
+}
+} // namespace
+
+TDomain* TGnuGettextInstance::FindDomain(const QString& Name) const {
+    std::lock_guard<std::mutex> guard(FLookupLock);
+    return FindIn(domainlist, Name);
+}
+
 TDomain& TGnuGettextInstance::FindOrCreateDomain(const QString& Name) {
-    if (TDomain* d = FindDomain(Name))
+    if (TDomain* d = FindIn(domainlist, Name))
         return *d;
     auto domain = std::make_unique<TDomain>(FLocator);
     domain->Domain = Name;
@@ -463,41 +569,61 @@ TDomain& TGnuGettextInstance::FindOrCreateDomain(const QString& Name) {
 }
 
 QString TGnuGettextInstance::gettext(const QString& MsgId) {
-    return dgettext(curmsgdomain, MsgId);
+    return dgettext(getcurrenttextdomain(), MsgId);
 }
 
 QString TGnuGettextInstance::ngettext(const QString& Singular, const QString& Plural,
                                       qint32 Number) {
-    return dngettext(curmsgdomain, Singular, Plural, Number);
+    return dngettext(getcurrenttextdomain(), Singular, Plural, Number);
 }
 
 QString TGnuGettextInstance::dgettext(const QString& Domain, const QString& MsgId) {
-    if (!Enabled)
+    if (!Enabled || LookupDepth > 0)
         return MsgId;
-    TDomain& domain = FindOrCreateDomain(Domain);
-    if (const QString* known = domain.Remembered(MsgId))
-        return *known;
-    constexpr qsizetype StackUnits = 256;
-    char stack[StackUnits * 3];
-    std::string heap;
-    char* buffer = stack;
-    if (MsgId.size() > StackUnits) {
-        heap.resize(size_t(MsgId.size()) * 3);
-        buffer = heap.data();
-    }
-    const size_t length = EncodeKey(MsgId, buffer);
-    QString text = DecodeWithLineBreaks(domain.Lookup(std::string_view(buffer, length)));
-    domain.Remember(MsgId, text);
-    return text;
+    return Locked(FLookupLock, [&] {
+        TDomain& domain = FindOrCreateDomain(Domain);
+        if (const QString* known = domain.Remembered(MsgId))
+            return *known;
+        constexpr qsizetype StackUnits = 256;
+        char stack[StackUnits * 3];
+        std::string heap;
+        char* buffer = stack;
+        if (MsgId.size() > StackUnits) {
+            heap.resize(size_t(MsgId.size()) * 3);
+            buffer = heap.data();
+        }
+        const size_t length = EncodeKey(MsgId, buffer);
+        const std::string_view r = domain.Lookup(std::string_view(buffer, length));
+        // An empty translation of a text is no translation.
+        QString text = r.empty() && length > 0 ? DecodeWithLineBreaks({buffer, length})
+                                               : DecodeWithLineBreaks(r);
+        domain.Remember(MsgId, text);
+        return text;
+    });
 }
 
 QString TGnuGettextInstance::dngettext(const QString& Domain, const QString& Singular,
                                        const QString& Plural, qint32 Number) {
     const QString key = Singular + QChar(0) + Plural;
     const QString t = dgettext(Domain, key);
-    const int index = t == key ? GetPluralForm2EN(Number) : curGetPluralForm(Number);
+    const int index = t == key ? GetPluralForm2EN(Number) : CurrentPluralRule()(Number);
     const QStringList parts = t.split(QChar(0));
     return parts.value(index, parts.last());
+}
+
+TGetPluralForm TGnuGettextInstance::CurrentPluralRule() const {
+    std::lock_guard<std::mutex> guard(FLookupLock);
+    return curGetPluralForm;
+}
+
+QString TGnuGettextInstance::GetCurrentLanguage() const {
+    std::lock_guard<std::mutex> guard(FLookupLock);
+    return curlang;
+}
+
+QString TGnuGettextInstance::getcurrenttextdomain() const {
+    std::lock_guard<std::mutex> guard(FLookupLock);
+    return curmsgdomain;
 }
 
 void TGnuGettextInstance::NotifyLanguageListeners(const QString& LanguageCode) {
@@ -512,17 +638,21 @@ void TGnuGettextInstance::AfterTextDomainChange(const QString&) {}
 void TGnuGettextInstance::AfterDomainDirectoryChange(const QString&, const QString&) {}
 
 void TGnuGettextInstance::textdomain(const QString& Domain) {
-    curmsgdomain = Domain;
+    {
+        std::lock_guard<std::mutex> guard(FLookupLock);
+        curmsgdomain = Domain;
+    }
     AfterTextDomainChange(Domain);
 }
 
 void TGnuGettextInstance::bindtextdomain(const QString& Domain, const QString& Directory) {
-    FindOrCreateDomain(Domain).AssignDirectory(WithDelimiter(Directory));
+    Locked(FLookupLock,
+           [&] { FindOrCreateDomain(Domain).AssignDirectory(WithDelimiter(Directory)); });
     AfterDomainDirectoryChange(Domain, Directory);
 }
 
 void TGnuGettextInstance::bindtextdomainToFile(const QString& Domain, const QString& FileName) {
-    FindOrCreateDomain(Domain).SetFilename(FileName);
+    Locked(FLookupLock, [&] { FindOrCreateDomain(Domain).SetFilename(FileName); });
 }
 
 void TGnuGettextInstance::UseLanguage(const QString& LanguageCode) {
@@ -535,13 +665,16 @@ void TGnuGettextInstance::UseLanguage(const QString& LanguageCode) {
         if (dot >= 0)
             code = code.left(dot);
     }
-    curlang = code;
-    for (auto& [name, domain] : domainlist) {
-        (void)name;
-        domain->SetLanguageCode(curlang);
-    }
-    curGetPluralForm = PluralRuleFor(curlang);
-    NotifyLanguageListeners(curlang);
+    Locked(FLookupLock, [&] {
+        curlang = code;
+        for (auto& [name, domain] : domainlist) {
+            (void)name;
+            domain->SetLanguageCode(curlang);
+        }
+        curGetPluralForm = PluralRuleFor(curlang);
+    });
+    // Outside the lock: listeners may look texts up.
+    NotifyLanguageListeners(code);
 }
 
 void TGnuGettextInstance::RegisterWhenNewLanguageListener(const TLanguageListenerRef& Listener) {
@@ -556,7 +689,9 @@ void TGnuGettextInstance::UnregisterWhenNewLanguageListener(const TLanguageListe
 }
 
 QString TGnuGettextInstance::GetTranslationProperty(const QString& PropertyName) {
-    return FindOrCreateDomain(curmsgdomain).GetTranslationProperty(PropertyName);
+    return Locked(FLookupLock, [&] {
+        return FindOrCreateDomain(curmsgdomain).GetTranslationProperty(PropertyName);
+    });
 }
 
 QString TGnuGettextInstance::GetTranslatorNameAndEmail() {
@@ -564,26 +699,122 @@ QString TGnuGettextInstance::GetTranslatorNameAndEmail() {
 }
 
 void TGnuGettextInstance::GetListOfLanguages(const QString& Domain, QStringList& List) {
-    FindOrCreateDomain(Domain).GetListOfLanguages(List);
+    Locked(FLookupLock, [&] { FindOrCreateDomain(Domain).GetListOfLanguages(List); });
+}
+
+QString TGnuGettextInstance::ComponentText(const QString& Domain, const QString& Value) {
+    const QString t = Domain.isEmpty() ? ComponentGettext(*this, Value) : dgettext(Domain, Value);
+    if (t.isEmpty())
+        return Value;
+    return WithLineBreaksOf(Value, t);
+}
+
+QString TGnuGettextInstance::ComponentTextOf(const QString& Domain, const QString& Value) {
+    return ComponentText(Domain, Value);
+}
+
+QString ComponentGettext(TGnuGettextInstance& Instance, const QString& Text) {
+    if (!ComponentDomainsLock || !ComponentDomains)
+        return Instance.gettext(Text);
+    std::shared_lock<std::shared_mutex> guard(*ComponentDomainsLock);
+    QString r = Text;
+    for (const QString& domain : *ComponentDomains) {
+        r = Instance.dgettext(domain, Text);
+        if (r != Text)
+            break;
+    }
+    return r;
+}
+
+QString TranslateResourceText(const QString& Text) {
+    if (Text.isEmpty() || !ResourceDomainsLock)
+        return Text;
+    std::shared_lock<std::shared_mutex> guard(*ResourceDomainsLock);
+    TGnuGettextInstance* instance = DefaultTranslator;
+    if (!instance || !ResourceDomains)
+        return Text;
+    QString r = Text;
+    for (const QString& domain : *ResourceDomains) {
+        r = instance->dgettext(domain, Text);
+        if (r != Text)
+            break;
+    }
+    return r;
+}
+
+// ---------------------------------------------------------------- window-text settings
+
+namespace {
+using TClassList = std::vector<TClassMode>;
+
+TClassList::iterator Matching(TClassList& list, const QMetaObject* cls) {
+    return std::find_if(list.begin(), list.end(),
+                        [cls](const TClassMode& m) { return m.HClass == cls; });
+}
+
+// The first entry for an ancestor of Cls: a new entry for Cls goes before it,
+// so that a walk from the front meets the most derived class first.
+TClassList::iterator FirstAncestor(TClassList& list, const QMetaObject* cls) {
+    return std::find_if(list.begin(), list.end(), [cls](const TClassMode& m) {
+        return m.HClass != cls && cls->inherits(m.HClass);
+    });
+}
+
+void InsertMode(TClassList& list, TClassMode mode) {
+    const auto at = FirstAncestor(list, mode.HClass);
+    list.insert(at, std::move(mode));
+}
+
+void NeedClass(const QMetaObject* cls) {
+    if (!cls)
+        throw EGGProgrammingError(QStringLiteral("A class is needed here."));
+}
+
+void AddSorted(QStringList& list, const QString& name) {
+    const auto pos =
+        std::lower_bound(list.begin(), list.end(), name, [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+    list.insert(pos, name);
+}
+
+bool ContainsName(const QStringList& list, const QString& name) {
+    return list.contains(name, Qt::CaseInsensitive);
+}
+
+QString ClassName(const QMetaObject* cls) {
+    return QString::fromLatin1(cls->className());
+}
+} // namespace
+
+bool TGnuGettextInstance::TP_TryGlobalIgnoreClass(const QMetaObject* IgnClass) {
+    NeedClass(IgnClass);
+    if (Matching(FTP_GlobalClassHandling, IgnClass) != FTP_GlobalClassHandling.end())
+        return false;
+    InsertMode(FTP_GlobalClassHandling, TClassMode{IgnClass, {}, {}});
+    return true;
+}
+
+void TGnuGettextInstance::TP_GlobalIgnoreClass(const QMetaObject* IgnClass) {
+    if (!TP_TryGlobalIgnoreClass(IgnClass))
+        throw EGGProgrammingError(
+            QStringLiteral("You cannot add a class to the ignore list that is already on that "
+                           "list: %1. You should keep all TP_Global functions in one place in "
+                           "your source code.")
+                .arg(ClassName(IgnClass)));
 }
 
 void TGnuGettextInstance::TP_GlobalIgnoreClassProperty(const QMetaObject* IgnClass,
                                                        const QString& PropertyName) {
-    if (!IgnClass)
-        throw EGGProgrammingError(QStringLiteral("TP_GlobalIgnoreClassProperty needs a class."));
+    NeedClass(IgnClass);
     const QString name = PropertyName.toUpper();
     for (auto it = FTP_GlobalClassHandling.begin(); it != FTP_GlobalClassHandling.end(); ++it) {
         if (it->HClass == IgnClass) {
             if (it->SpecialHandler)
                 throw EGGProgrammingError(QStringLiteral(
                     "You cannot ignore a class property for a class that has a handler set."));
-            const auto pos =
-                std::lower_bound(it->PropertiesToIgnore.begin(), it->PropertiesToIgnore.end(), name,
-                                 [](const QString& a, const QString& b) {
-                                     return a.compare(b, Qt::CaseInsensitive) < 0;
-                                 });
-            if (pos == it->PropertiesToIgnore.end() || pos->compare(name, Qt::CaseInsensitive) != 0)
-                it->PropertiesToIgnore.insert(pos, name);
+            if (!ContainsName(it->PropertiesToIgnore, name))
+                AddSorted(it->PropertiesToIgnore, name);
             return;
         }
         if (IgnClass->inherits(it->HClass)) {
@@ -592,6 +823,179 @@ void TGnuGettextInstance::TP_GlobalIgnoreClassProperty(const QMetaObject* IgnCla
         }
     }
     FTP_GlobalClassHandling.push_back(TClassMode{IgnClass, {}, QStringList{name}});
+}
+
+void TGnuGettextInstance::TP_GlobalHandleClass(const QMetaObject* HClass,
+                                               const TTranslator& Handler) {
+    NeedClass(HClass);
+    if (Matching(FTP_GlobalClassHandling, HClass) != FTP_GlobalClassHandling.end())
+        throw EGGProgrammingError(QStringLiteral(
+            "You cannot set a handler for a class that has already been assigned otherwise."));
+    InsertMode(FTP_GlobalClassHandling, TClassMode{HClass, Handler, {}});
+}
+
+void TGnuGettextInstance::TP_IgnoreClass(const QMetaObject* IgnClass) {
+    NeedClass(IgnClass);
+    if (Matching(TP_ClassHandling, IgnClass) != TP_ClassHandling.end())
+        throw EGGProgrammingError(QStringLiteral("You cannot add a class to the ignore list that "
+                                                 "is already on that list: %1.")
+                                      .arg(ClassName(IgnClass)));
+    InsertMode(TP_ClassHandling, TClassMode{IgnClass, {}, {}});
+}
+
+void TGnuGettextInstance::TP_IgnoreClassProperty(const QMetaObject* IgnClass,
+                                                 const QString& PropertyName) {
+    NeedClass(IgnClass);
+    const QString name = PropertyName.toUpper();
+    const auto it = Matching(TP_ClassHandling, IgnClass);
+    if (it != TP_ClassHandling.end()) {
+        if (it->SpecialHandler)
+            throw EGGProgrammingError(QStringLiteral(
+                "You cannot ignore a class property for a class that has a handler set."));
+        if (ContainsName(it->PropertiesToIgnore, name))
+            throw EGGProgrammingError(QStringLiteral("String list does not allow duplicates"));
+        AddSorted(it->PropertiesToIgnore, name);
+        return;
+    }
+    InsertMode(TP_ClassHandling, TClassMode{IgnClass, {}, QStringList{name}});
+}
+
+void TGnuGettextInstance::TP_Ignore(QObject* AnObject, const QString& Name) {
+    const QString key = Name.toUpper();
+    if (!TP_IgnoreList.contains(key)) {
+        TP_IgnoreList << key;
+        TP_IgnoreList.sort();
+    }
+    DebugLog(
+        QStringLiteral("On object with class name %1, ignore is set on %2")
+            .arg(AnObject ? QString::fromLatin1(AnObject->metaObject()->className()) : QString(),
+                 key),
+        4);
+}
+
+void TGnuGettextInstance::TP_Remember(QObject* AnObject, const QString& PropName,
+                                      const QString& OldValue) {
+    if (!TP_Retranslator)
+        throw EGGProgrammingError(
+            QStringLiteral("You can only call TP_Remember when doing the initial translation "
+                           "(TP_Retranslator is not set)."));
+    TP_Retranslator->Remember(AnObject, PropName, OldValue);
+}
+
+// ---------------------------------------------------------------- retranslation
+
+TTP_Retranslator::TTP_Retranslator(TGnuGettextInstance* instance) : Instance(instance) {
+    if (RetranslatorRegistry)
+        RetranslatorRegistry->push_back(this);
+}
+
+TTP_Retranslator::~TTP_Retranslator() {
+    if (RetranslatorRegistry)
+        std::erase(*RetranslatorRegistry, this);
+    // A walk that ended with an error leaves its retranslator current; it
+    // must not be used once gone.
+    if (Instance && Instance->TP_Retranslator == this)
+        Instance->TP_Retranslator = nullptr;
+}
+
+void TTP_Retranslator::Remember(QObject* obj, const QString& PropName, const QString& OldValue) {
+    list.push_back(TTP_RetranslatorItem{obj, PropName, OldValue, {}, false});
+    if (HookedObjectRegistry)
+        HookedObjectRegistry->Proxify(obj);
+}
+
+void TTP_Retranslator::RememberLines(QObject* obj, const QString& PropName,
+                                     const QStringList& OldLines) {
+    list.push_back(
+        TTP_RetranslatorItem{obj, PropName, OldLines.join(QLatin1Char('\n')), OldLines, true});
+    if (HookedObjectRegistry)
+        HookedObjectRegistry->Proxify(obj);
+}
+
+void TTP_Retranslator::Forget(const QObject* obj) {
+    std::erase_if(list, [obj](const TTP_RetranslatorItem& i) { return i.obj == obj; });
+}
+
+void TTP_Retranslator::Execute() {
+    if (!Instance || FExecuting)
+        return;
+    FExecuting = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{FExecuting};
+    const bool viaComponentDomains = TextDomain.isEmpty() || TextDomain == QLatin1String("default");
+    auto translate = [&](const QString& text) {
+        if (text.isEmpty())
+            return text;
+        return Instance->ComponentTextOf(viaComponentDomains ? QString() : TextDomain, text);
+    };
+    // A copy: a retranslated text may not remove items, but another
+    // retranslator run from here may.
+    const std::vector<TTP_RetranslatorItem> items = list;
+    for (const TTP_RetranslatorItem& item : items) {
+        if (TGnuGettextComponentMarker* m = FindMarker(item.obj);
+            m && m->Retranslator && m->Retranslator.get() != this) {
+            m->Retranslator->Execute();
+            continue;
+        }
+        const QMetaObject* mo = item.obj->metaObject();
+        const int index = mo->indexOfProperty(item.Propname.toLatin1().constData());
+        if (item.IsStringList) {
+            QStringList lines;
+            for (const QString& line : item.OldLines)
+                lines << translate(line);
+            if (index >= 0)
+                mo->property(index).write(item.obj, lines);
+            else if (ItemTextsWriter)
+                ItemTextsWriter(item.obj, lines);
+        } else if (index >= 0) {
+            // Written even when unchanged: back to an untranslated language
+            // restores the original.
+            mo->property(index).write(item.obj, translate(item.OldValue));
+        }
+    }
+}
+
+TGnuGettextComponentMarker::TGnuGettextComponentMarker() {
+    setObjectName(QStringLiteral("GNUgettextMarker"));
+}
+
+TGnuGettextComponentMarker::~TGnuGettextComponentMarker() = default;
+
+TGnuGettextComponentMarker* FindMarker(const QObject* component) {
+    if (!component)
+        return nullptr;
+    for (QObject* child : component->children())
+        if (child->objectName() == QLatin1String("GNUgettextMarker"))
+            if (auto* marker = qobject_cast<TGnuGettextComponentMarker*>(child))
+                return marker;
+    return nullptr;
+}
+
+THookedObjects::~THookedObjects() {
+    for (const QMetaObject::Connection& c : std::as_const(FObjects))
+        QObject::disconnect(c);
+}
+
+void THookedObjects::Proxify(QObject* obj) {
+    if (!obj || FObjects.contains(obj))
+        return;
+    // Emitted while the object is torn down; only its address is used.
+    FObjects.insert(obj, QObject::connect(obj, &QObject::destroyed, [this, obj] {
+                        if (RetranslatorRegistry)
+                            for (TTP_Retranslator* r : *RetranslatorRegistry)
+                                r->Forget(obj);
+                        FObjects.remove(obj);
+                    }));
+}
+
+void THookedObjects::Unproxify(QObject* obj) {
+    const auto it = FObjects.find(obj);
+    if (it == FObjects.end())
+        return;
+    QObject::disconnect(it.value());
+    FObjects.erase(it);
 }
 
 } // namespace GnuGettext

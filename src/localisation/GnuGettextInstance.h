@@ -1,23 +1,25 @@
 #pragma once
 
 #include <QHash>
+#include <QMetaObject>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <shared_mutex>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-class QObject;
-struct QMetaObject;
-
 namespace GnuGettext {
 
 class TFileLocator;
 class TMoFile;
+class TGnuGettextInstance;
 
 // From a count to the index of its plural form (0 for the first form).
 using TGetPluralForm = int (*)(qint32 Number);
@@ -47,6 +49,77 @@ struct TClassMode {
     const QMetaObject* HClass = nullptr;
     TTranslator SpecialHandler;
     QStringList PropertiesToIgnore; // upper case, sorted; empty (and no handler): whole class
+};
+
+class TExecutable {
+public:
+    virtual ~TExecutable() = default;
+    virtual void Execute() = 0;
+};
+
+// One remembered text: the value a property (or the item texts of a list,
+// Propname "Text") had before the first translation.
+struct TTP_RetranslatorItem {
+    QObject* obj = nullptr;
+    QString Propname;
+    QString OldValue;
+    // The lines of a string list (Propname "Text" or a QStringList property).
+    QStringList OldLines;
+    bool IsStringList = false;
+};
+
+// The original texts of one translated component, to translate it again into
+// another language. Registered in RetranslatorRegistry while alive.
+class TTP_Retranslator : public TExecutable {
+public:
+    explicit TTP_Retranslator(TGnuGettextInstance* instance);
+    ~TTP_Retranslator() override;
+    TTP_Retranslator(const TTP_Retranslator&) = delete;
+    TTP_Retranslator& operator=(const TTP_Retranslator&) = delete;
+
+    QString TextDomain;
+    TGnuGettextInstance* Instance;
+    std::vector<TTP_RetranslatorItem> list;
+
+    void Remember(QObject* obj, const QString& PropName, const QString& OldValue);
+    void RememberLines(QObject* obj, const QString& PropName, const QStringList& OldLines);
+    void Execute() override;
+    // Drops every item of Obj (it is being destroyed).
+    void Forget(const QObject* obj);
+
+private:
+    bool FExecuting = false; // two markers naming each other run once
+};
+
+// The hidden child that marks a translated component: the language it was
+// translated into and its original texts.
+class TGnuGettextComponentMarker : public QObject {
+    Q_OBJECT
+public:
+    TGnuGettextComponentMarker();
+    ~TGnuGettextComponentMarker() override;
+    QString LastLanguage;
+    std::unique_ptr<TTP_Retranslator> Retranslator;
+};
+
+// The marker among Component's direct children, or null.
+TGnuGettextComponentMarker* FindMarker(const QObject* component);
+
+// Objects with remembered texts: when one is destroyed, its items leave every
+// retranslator (QObject::destroyed is emitted before the children go).
+class THookedObjects {
+public:
+    THookedObjects() = default;
+    ~THookedObjects(); // detaches every object still registered
+    THookedObjects(const THookedObjects&) = delete;
+    THookedObjects& operator=(const THookedObjects&) = delete;
+    void Proxify(QObject* obj);
+    void Unproxify(QObject* obj);
+    bool Contains(const QObject* obj) const { return FObjects.contains(obj); }
+    qsizetype Count() const { return FObjects.size(); }
+
+private:
+    QHash<const QObject*, QMetaObject::Connection> FObjects;
 };
 
 // One text domain, bound to a folder of catalogues or to one catalogue file.
@@ -118,7 +191,7 @@ public:
     TGnuGettextInstance& operator=(const TGnuGettextInstance&) = delete;
 
     // While false, every lookup returns its text unchanged.
-    bool Enabled = true;
+    std::atomic<bool> Enabled{true};
 
     virtual QString gettext(const QString& MsgId);
     virtual QString ngettext(const QString& Singular, const QString& Plural, qint32 Number);
@@ -145,11 +218,11 @@ public:
     QString gettext_NoOp(const QString& MsgId) { return MsgId; }
 
     void textdomain(const QString& Domain);
-    QString getcurrenttextdomain() const { return curmsgdomain; }
+    QString getcurrenttextdomain() const;
     void bindtextdomain(const QString& Domain, const QString& Directory);
     void bindtextdomainToFile(const QString& Domain, const QString& FileName);
     void UseLanguage(const QString& LanguageCode);
-    QString GetCurrentLanguage() const { return curlang; }
+    QString GetCurrentLanguage() const;
     void RegisterWhenNewLanguageListener(const TLanguageListenerRef& Listener);
     void UnregisterWhenNewLanguageListener(const TLanguageListenerRef& Listener);
     QString GetTranslationProperty(const QString& PropertyName);
@@ -159,21 +232,49 @@ public:
     void DebugLogToFile(const QString&, bool) {}
     void DebugLogPause(bool) {}
 
-    // Window-text translation: run-wide exclusion of a class's property.
+    // Window-text translation. The walk (TranslateComponent, RetranslateComponent,
+    // TranslateProperties, TranslateOneProperty, TranslateStringList) is defined in
+    // TranslationWalk.cpp in the window layer, as it knows Qt's widgets; the settings live here.
+    void TranslateComponent(QObject* AnObject, const QString& TextDomain);
+    void RetranslateComponent(QObject* AnObject, const QString& TextDomain);
+    void TranslateProperties(QObject* AnObject, QString TextDomain);
+    // Run-wide settings.
+    void TP_GlobalIgnoreClass(const QMetaObject* IgnClass);
+    bool TP_TryGlobalIgnoreClass(const QMetaObject* IgnClass);
     void TP_GlobalIgnoreClassProperty(const QMetaObject* IgnClass, const QString& PropertyName);
+    void TP_GlobalHandleClass(const QMetaObject* HClass, const TTranslator& Handler);
+    // Settings for the next traversal only.
+    void TP_IgnoreClass(const QMetaObject* IgnClass);
+    void TP_IgnoreClassProperty(const QMetaObject* IgnClass, const QString& PropertyName);
+    void TP_Ignore(QObject* AnObject, const QString& Name);
+    void TP_Remember(QObject* AnObject, const QString& PropName, const QString& OldValue);
+
     const std::vector<TClassMode>& TP_GlobalClassHandling() const {
         return FTP_GlobalClassHandling;
     }
+    const std::vector<TClassMode>& TP_ClassHandlingList() const { return TP_ClassHandling; }
+    const QStringList& TP_IgnoreListKeys() const { return TP_IgnoreList; }
+    TTP_Retranslator* CurrentRetranslator() const { return TP_Retranslator; }
+    // A window text's translation through Domain (ComponentDomains when
+    // empty), with the text's own line breaks; Value when there is none.
+    QString ComponentTextOf(const QString& Domain, const QString& Value);
 
-    TGetPluralForm CurrentPluralRule() const { return curGetPluralForm; }
+    TGetPluralForm CurrentPluralRule() const;
     QString DefaultDomainDirectory() const { return FDefaultDomainDirectory; }
     // The domain registered under Name (ignoring case), or null.
     TDomain* FindDomain(const QString& Name) const;
 
 private:
+    friend class TTP_Retranslator;
     TDomain& FindOrCreateDomain(const QString& Name);
+    // The translation of a window text: through Domain, or ComponentDomains when empty.
+    QString ComponentText(const QString& Domain, const QString& Value);
 
     TFileLocator& FLocator;
+    // Guards the domain list, every domain's state (catalogue, remembered
+    // texts), the current language, plural rule and domain: Qt asks for its
+    // own texts on any thread.
+    mutable std::mutex FLookupLock;
     QString curlang;
     TGetPluralForm curGetPluralForm = GetPluralForm2EN;
     QString curmsgdomain = QStringLiteral("default");
@@ -184,8 +285,23 @@ private:
     QStringList TP_IgnoreList;
     std::vector<TClassMode> TP_ClassHandling;
     std::vector<TClassMode> FTP_GlobalClassHandling;
-    void* TP_Retranslator = nullptr;
+    TTP_Retranslator* TP_Retranslator = nullptr;
 };
+
+// The text looked up through ResourceDomains (Qt's own texts); Text itself
+// when no domain translates it, or once the runtime is shut down.
+QString TranslateResourceText(const QString& Text);
+// A window text looked up through ComponentDomains by Instance.
+QString ComponentGettext(TGnuGettextInstance& Instance, const QString& Text);
+
+// Registry of live retranslators, and of objects with remembered texts.
+extern std::vector<TTP_Retranslator*>* RetranslatorRegistry;
+extern THookedObjects* HookedObjectRegistry;
+// Run by every new translator after its own defaults: the window layer adds
+// the run-wide ignores of Qt's widget classes here (TranslationWalk.cpp).
+extern void (*ComponentDefaultsHook)(TGnuGettextInstance&);
+// Writes the item texts of a list or combo box (set by the window layer).
+extern void (*ItemTextsWriter)(QObject*, const QStringList&);
 
 // The runtime's process-wide objects, alive between StartRuntime and StopRuntime.
 extern QString ProgramFilePath;

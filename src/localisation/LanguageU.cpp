@@ -1,14 +1,12 @@
 #include "localisation/LanguageU.h"
 
 #include "catalogue/CatalogueFiles.h"
-#include "catalogue/CountryU.h"
-#include "editor/MainFormU.h"
 #include "localisation/GNUGetTextU.h"
 #include "support/DebugLog.h"
 #include "support/Exception.h"
-#include "support/HelpU.h"
 
 #include <QHash>
+#include <QPointer>
 
 namespace {
 
@@ -226,13 +224,28 @@ QString LanguageDisplayName(const QString& Code) {
     return table.value(Code, QStringLiteral("English"));
 }
 
+namespace {
+// Guarded: a window destroyed before LoadLanguage runs is simply skipped.
+QList<QPointer<QObject>>& LanguageWindows() {
+    static QList<QPointer<QObject>> windows;
+    return windows;
+}
+} // namespace
+
+void SetLanguageWindows(const QList<QObject*>& Windows) {
+    LanguageWindows().clear();
+    for (QObject* w : Windows)
+        LanguageWindows() << QPointer<QObject>(w);
+}
+
 void LoadLanguage() {
     const QString name = LanguageDisplayName(CurrentLanguage);
     DebugLog(QStringLiteral("Loading language: ") + name, 3);
     try {
-        GnuGettext::TranslateComponent(MainForm, QString());
-        GnuGettext::TranslateComponent(CountryForm, QString());
-        GnuGettext::TranslateComponent(HelpForm, QString());
+        // The first error ends the sequence: the windows after it stay English.
+        for (const QPointer<QObject>& w : std::as_const(LanguageWindows()))
+            if (w)
+                GnuGettext::TranslateComponent(w, QString());
     } catch (const std::exception& e) {
         DebugLog(QStringLiteral("LoadLanguage: ") + ExceptionMessage(e), 0);
     }

@@ -5,10 +5,14 @@
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <csetjmp>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 namespace GnuGettext {
@@ -57,7 +61,94 @@ quint64 FurthestStringEnd(const uchar* momemory, quint32 o, quint32 t, quint32 n
     }
     return reach;
 }
+// Another program may shorten a mapped file: reading a page past its new end
+// raises SIGBUS. Reads of a mapping run under a guard of their thread, and the
+// handler jumps back to it instead of ending the process. A bus error outside
+// a guard goes to the handler installed before, or takes the default action.
+thread_local sigjmp_buf* tGuard = nullptr;
+struct sigaction gPreviousBusHandler;
+std::once_flag gBusHandlerInstalled;
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+    if (sigjmp_buf* guard = tGuard) {
+        tGuard = nullptr;
+        siglongjmp(*guard, 1);
+    }
+    const struct sigaction& previous = gPreviousBusHandler;
+    if ((previous.sa_flags & SA_SIGINFO) && previous.sa_sigaction) {
+        previous.sa_sigaction(signal, info, context);
+        return;
+    }
+    if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL &&
+        previous.sa_handler != SIG_IGN) {
+        previous.sa_handler(signal);
+        return;
+    }
+    // Returning repeats the faulting read, which then ends the process as usual.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(SIGBUS, &fallback, nullptr);
+}
+
+void InstallBusHandler() {
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    // No deferral: the jump back leaves the signal mask as the guard found it,
+    // so the guard need not save and restore it on every read.
+    action.sa_flags = SA_SIGINFO | SA_NODEFER | SA_ONSTACK;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &gPreviousBusHandler);
+}
+
+// Runs Work(Context); false when it was cut short by a bus error. Work only
+// reads the mapping and writes memory prepared for it: nothing of it needs
+// cleaning up when it is cut short.
+[[gnu::noinline]] bool RunGuarded(void (*work)(void*), void* context) {
+    std::call_once(gBusHandlerInstalled, InstallBusHandler);
+    sigjmp_buf env;
+    sigjmp_buf* const outer = tGuard;
+    if (sigsetjmp(env, 0) != 0) {
+        tGuard = outer;
+        return false;
+    }
+    tGuard = &env;
+    work(context);
+    tGuard = outer;
+    return true;
+}
+
+template <class Work> bool ReadGuarded(bool mapped, Work&& work) {
+    if (!mapped) {
+        work();
+        return true;
+    }
+    return RunGuarded([](void* w) { (*static_cast<std::remove_reference_t<Work>*>(w))(); }, &work);
+}
+
 } // namespace
+
+bool TMoFile::Stamp(int fd, FileStamp& out) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return false;
+    out.Size = quint64(st.st_size);
+    out.ModifiedSec = st.st_mtim.tv_sec;
+    out.ModifiedNsec = st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool TMoFile::FileChanged() const {
+    if (!FUseMemoryMappedFiles)
+        return false;
+    if (FChanged.load(std::memory_order_relaxed))
+        return true;
+    FileStamp now;
+    if (Stamp(mo, now) && now == FOpened)
+        return false;
+    FChanged.store(true, std::memory_order_relaxed);
+    return true;
+}
 
 TMoFile::TMoFile(const QString& fileName, qint64 offset, qint64 size, bool useMemoryMappedFiles)
     : FFileName(fileName), FUseMemoryMappedFiles(useMemoryMappedFiles) {
@@ -89,6 +180,7 @@ TMoFile::TMoFile(const QString& fileName, qint64 offset, qint64 size, bool useMe
         }
         momemoryHandle = view;
         FMappedLength = quint64(st.st_size);
+        Stamp(mo, FOpened);
         momemory = static_cast<const uchar*>(view) + offset;
     } else {
         QFile file(fileName);
@@ -137,26 +229,42 @@ void TMoFile::Unmap() {
 }
 
 void TMoFile::Check() {
-    FDoSwap = false;
-    const quint32 magic = ReadCatalogueWord(0);
-    if (magic != MagicLittle && magic != MagicBig)
+    // Everything read from the catalogue is read under the guard; the
+    // verdict is reached after it.
+    struct Header {
+        quint32 Magic = 0, N = 0, O = 0, T = 0;
+        bool TablesInside = false;
+        quint64 Reach = 0;
+    } h;
+    const uchar* const memory = momemory;
+    const quint64 size = FSize;
+    const bool read = ReadGuarded(FUseMemoryMappedFiles, [&h, memory, size] {
+        auto word = [memory](quint64 at, bool swap) {
+            quint32 v;
+            std::memcpy(&v, memory + at, 4);
+            return swap ? __builtin_bswap32(v) : v;
+        };
+        h.Magic = word(0, false);
+        const bool swap = h.Magic == MagicBig;
+        h.N = word(8, swap);
+        h.O = word(12, swap);
+        h.T = word(16, swap);
+        // Both tables, then every string they point at, must lie inside the
+        // catalogue, so that a corrupt catalogue is refused when it is opened.
+        const quint64 tableBytes = quint64(h.N) * 8;
+        h.TablesInside = h.N <= quint32(INT32_MAX) && quint64(h.O) + tableBytes <= size &&
+                         quint64(h.T) + tableBytes <= size;
+        if (h.TablesInside)
+            h.Reach = swap ? FurthestStringEnd<true>(memory, h.O, h.T, h.N)
+                           : FurthestStringEnd<false>(memory, h.O, h.T, h.N);
+    });
+    if (!read || (h.Magic != MagicLittle && h.Magic != MagicBig) || !h.TablesInside ||
+        h.Reach > FSize)
         NotACatalogue(FFileName);
-    FDoSwap = magic == MagicBig;
-    (void)ReadCatalogueWord(4); // revision
-    N = ReadCatalogueWord(8);
-    O = ReadCatalogueWord(12);
-    T = ReadCatalogueWord(16);
-
-    // Both tables, then every string they point at, must lie inside the
-    // catalogue, so that a corrupt catalogue is refused when it is opened.
-    const quint64 tableBytes = quint64(N) * 8;
-    if (N > quint32(INT32_MAX) || quint64(O) + tableBytes > FSize ||
-        quint64(T) + tableBytes > FSize)
-        NotACatalogue(FFileName);
-    const quint64 reach = FDoSwap ? FurthestStringEnd<true>(momemory, O, T, N)
-                                  : FurthestStringEnd<false>(momemory, O, T, N);
-    if (reach > FSize)
-        NotACatalogue(FFileName);
+    FDoSwap = h.Magic == MagicBig;
+    N = h.N;
+    O = h.O;
+    T = h.T;
 
     quint32 p = 0;
     if (N > 0) {
@@ -232,10 +340,39 @@ template <class OnProbe> qint64 TMoFile::Search(std::string_view key, OnProbe on
 }
 
 std::string_view TMoFile::Lookup(std::string_view key, bool& found) const {
-    const qint64 index = Search(key, [](qint64) {});
+    found = false;
+    if (!FUseMemoryMappedFiles) {
+        const qint64 index = Search(key, [](qint64) {});
+        std::string_view translation;
+        found = index > 0 && StringAt(T + quint64(index - 1) * 8, translation);
+        return found ? translation : key;
+    }
+    // A mapped catalogue: the translation is copied out under the guard, and
+    // kept only when the file is still as it was opened once it is copied.
+    if (FChanged.load(std::memory_order_relaxed))
+        return key;
     std::string_view translation;
-    found = index > 0 && StringAt(T + quint64(index - 1) * 8, translation);
-    return found ? translation : key;
+    bool inside = false;
+    if (!ReadGuarded(true, [&] {
+            const qint64 index = Search(key, [](qint64) {});
+            inside = index > 0 && StringAt(T + quint64(index - 1) * 8, translation);
+        })) {
+        FChanged.store(true, std::memory_order_relaxed); // shortened under the mapping
+        return key;
+    }
+    if (!inside)
+        return key;
+    thread_local std::string tCopy;
+    tCopy.resize(translation.size());
+    char* const to = tCopy.data();
+    if (!ReadGuarded(true, [&] { std::memcpy(to, translation.data(), translation.size()); })) {
+        FChanged.store(true, std::memory_order_relaxed);
+        return key;
+    }
+    if (FileChanged())
+        return key;
+    found = true;
+    return std::string_view(tCopy.data(), tCopy.size());
 }
 
 QByteArray TMoFile::gettext(const QByteArray& key, bool& found) const {
@@ -243,9 +380,24 @@ QByteArray TMoFile::gettext(const QByteArray& key, bool& found) const {
     return found ? QByteArray(r.data(), qsizetype(r.size())) : key;
 }
 
+std::string TMoFile::Entry(quint32 table, quint32 i) const {
+    std::string_view s;
+    if (i >= N || FileChanged())
+        return {};
+    if (!ReadGuarded(FUseMemoryMappedFiles, [&] { (void)StringAt(table + quint64(i) * 8, s); }))
+        return {};
+    std::string out(s.size(), '\0');
+    char* const to = out.data();
+    if (!ReadGuarded(FUseMemoryMappedFiles, [&] { std::memcpy(to, s.data(), s.size()); }))
+        return {};
+    return out;
+}
+
 std::vector<qint32> TMoFile::ProbeSequence(std::string_view key) const {
     std::vector<qint32> probes;
-    Search(key, [&](qint64 index) { probes.push_back(qint32(index)); });
+    probes.reserve(64); // no allocation while the search reads the catalogue
+    (void)ReadGuarded(FUseMemoryMappedFiles,
+                      [&] { Search(key, [&](qint64 index) { probes.push_back(qint32(index)); }); });
     return probes;
 }
 

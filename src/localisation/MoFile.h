@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,6 +19,12 @@ namespace GnuGettext {
 // a mapped catalogue's cost follows its number of strings, not its bytes.
 // Lookups check each string they reach as well (a mapped file can change
 // under the mapping), so no lookup reads outside the catalogue's bytes.
+//
+// Another program may shorten or rewrite a mapped file while it is open.
+// Reads of the mapping are guarded against the bus error a shortened file
+// raises, and a catalogue whose file has changed since it was opened answers
+// every key untranslated: a lookup gives the text from the catalogue as it
+// was opened, or the key itself, and never crashes.
 class TMoFile {
 public:
     // Opens the catalogue whose bytes start at Offset in FileName and run for
@@ -30,9 +38,15 @@ public:
 
     // The translation of Key, or Key itself when the catalogue does not hold it.
     QByteArray gettext(const QByteArray& key, bool& found) const;
-    // The same without copying: a view into the catalogue, or Key itself. The
-    // view lives as long as the catalogue.
+    // The same as a view: Key itself when not found; else a view into the
+    // catalogue, which lives as long as the catalogue for a catalogue held in
+    // memory, and for a mapped one a view of a copy kept per thread, which
+    // lives until the thread's next lookup in a mapped catalogue.
     std::string_view Lookup(std::string_view key, bool& found) const;
+    // Whether the mapped file has changed since it was opened (or could no
+    // longer be checked); a changed catalogue finds nothing. Always false for
+    // a catalogue held in memory.
+    bool FileChanged() const;
 
     // The 1-based indexes of the original strings compared while searching Key, in order.
     std::vector<qint32> ProbeSequence(std::string_view key) const;
@@ -48,17 +62,20 @@ public:
     const QString& FileName() const { return FFileName; }
     // Entry I (0-based, below Count()) of the original and translated tables;
     // empty for any other I, or when the entry no longer lies inside.
-    std::string_view Original(quint32 i) const {
-        std::string_view s;
-        return i < N && StringAt(O + quint64(i) * 8, s) ? s : std::string_view();
-    }
-    std::string_view Translation(quint32 i) const {
-        std::string_view s;
-        return i < N && StringAt(T + quint64(i) * 8, s) ? s : std::string_view();
-    }
+    std::string Original(quint32 i) const { return Entry(O, i); }
+    std::string Translation(quint32 i) const { return Entry(T, i); }
 
 private:
     void Check();
+    std::string Entry(quint32 table, quint32 i) const;
+    // What a change of the file's bytes changes. Not the status-change time:
+    // a file replaced by rename keeps its bytes, and only its link count changes.
+    struct FileStamp {
+        quint64 Size = 0;
+        qint64 ModifiedSec = 0, ModifiedNsec = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static bool Stamp(int fd, FileStamp& out);
     void Unmap();
     quint32 ReadCatalogueWord(quint64 position) const {
         quint32 v;
@@ -91,6 +108,8 @@ private:
     std::unique_ptr<uchar[]> FCopy;  // the not-mapped form
     const uchar* momemory = nullptr; // first byte of the catalogue
     quint64 FSize = 0;               // bytes of the catalogue from momemory
+    FileStamp FOpened;               // the mapped file as it was opened
+    mutable std::atomic<bool> FChanged{false};
 };
 
 } // namespace GnuGettext

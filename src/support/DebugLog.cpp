@@ -46,9 +46,12 @@ void DebugLog(const QString& text, int level) {
     const QString line = DebugLogPrefix(level) + text;
     try {
         QFile file(DebugLogFilename);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            file.write(line.toUtf8());
-            file.write("\r\n", 2);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+            const qint64 before = file.size();
+            const QByteArray bytes = line.toUtf8() + "\r\n";
+            // A piece of a line left by a full disk would run into the next one.
+            if (file.write(bytes) != bytes.size())
+                file.resize(before);
             file.close();
         }
     } catch (...) {

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
@@ -109,14 +110,21 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(UpBtn, &QToolButton::clicked, this, Guarded([this](bool) { UpBtnClick(); }));
     connect(ClearBtn, &QToolButton::clicked, this, Guarded([this](bool) { ClearBtnClick(); }));
     connect(PopupMenu1, &QMenu::triggered, this, Guarded([this](QAction* a) { MenuClick(a); }));
-    connect(TreeView1, &QTreeWidget::itemClicked, this,
-            Guarded([this](QTreeWidgetItem*, int) { TreeView1Click(); }));
+    // A click anywhere in the tree opens the selected node, also beside it.
+    TreeView1->viewport()->installEventFilter(this);
     // Selecting a node expands it.
     connect(TreeView1, &QTreeWidget::currentItemChanged, this,
             [](QTreeWidgetItem* current, QTreeWidgetItem*) {
                 if (current)
                     current->setExpanded(true);
             });
+}
+
+bool THelpForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TreeView1->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        Guarded([this] { TreeView1Click(); })();
+    return QWidget::eventFilter(watched, event);
 }
 
 QList<QAction*> THelpForm::History() const {
@@ -177,9 +185,10 @@ void THelpForm::MenuClick(QAction* entry) {
 }
 
 void THelpForm::TreeView1Click() {
-    QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!node)
+    const QList<QTreeWidgetItem*> selected = TreeView1->selectedItems();
+    if (selected.isEmpty())
         return;
+    QTreeWidgetItem* node = selected.first();
     DoHelp(ConvertNameToTag(node->text(0)));
     TreeView1->expandAll();
 }

@@ -221,6 +221,71 @@ TEST_F(CatalogueOps, MergeWithoutCountryEndsTheProgramButStillWritesTheUsersCopy
     EXPECT_TRUE(Starting(Log(), "DEBUG3: Country=").isEmpty());
 }
 
+// A country name from a file names a folder below the forms folder: an
+// invalid one is logged once and counts as no country chosen, so the country
+// prompt follows; invalid section names never reach the country list.
+TEST_F(CatalogueOps, CountryNamesFromFilesFollowTheCountryNameRule) {
+    const char* hostile[] = {"../../../x", "..", "/etc", "NZ/../..", "a\\b", "[NZ]", "."};
+    for (const char* bad : hostile) {
+        const QString name = QString::fromLatin1(bad);
+        SCOPED_TRACE(bad);
+        const QString invalid = "ERROR: Country name invalid: " + name;
+        // From the companion's settings; the user then picks NZ.
+        NewRun();
+        ClearLog();
+        WriteFiles("[Dral]\r\nCountrySelect=" + QByteArray(bad) + "\r\n", "[NZ]\r\nA=a\r\n",
+                   "[NZ]\r\n");
+        int asked = 0;
+        ASSERT_TRUE(Start([&] {
+            ++asked;
+            EXPECT_EQ(CurrentCountry, "");
+            CurrentCountry = "NZ";
+        }));
+        EXPECT_EQ(asked, 1);
+        EXPECT_FALSE(TerminationRequested());
+        EXPECT_EQ(CurrentCountry, "NZ");
+        EXPECT_EQ(Log().filter(invalid).size(), 1) << Log().join("\n").toStdString();
+        EXPECT_EQ(Starting(Log(), "DEBUG3: Country=" + name), QStringList{});
+        EXPECT_EQ(Records(), (RecordList{{"A", "a"}}));
+
+        // From the companion's catalogue, whose value wins over the settings.
+        NewRun();
+        ClearLog();
+        WriteFiles("[Dral]\r\nCountrySelect=NZ\r\n",
+                   "[NZ]\r\nA=a\r\n[Dral]\r\nCountrySelect=" + QByteArray(bad) + "\r\n",
+                   "[NZ]\r\n");
+        asked = 0;
+        ASSERT_TRUE(Start([&] {
+            ++asked;
+            CurrentCountry = "NZ";
+        }));
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(Log().filter(invalid).size(), 1);
+        EXPECT_EQ(TIniDocument(KestrovaPath()).ReadString("Dral", "CountrySelect", ""), "NZ");
+
+        // Still none chosen at the prompt: the program ends, as with no country at all.
+        NewRun();
+        WriteFiles("[Dral]\r\nCountrySelect=" + QByteArray(bad) + "\r\n", "[NZ]\r\n", "[NZ]\r\n");
+        ASSERT_TRUE(Start([] {}));
+        EXPECT_TRUE(TerminationRequested());
+        EXPECT_EQ(CurrentCountry, "");
+    }
+
+    // Section names: those that cannot be countries are logged and left out.
+    NewRun();
+    ClearLog();
+    WriteFiles("[Dral]\r\nCountrySelect=NZ\r\n", "[NZ]\r\n[../../x]\r\nA=a\r\n[Fiji]\r\n",
+               "[/tmp]\r\n[NZ]\r\n");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(CountryList, (QStringList{"NZ", "Fiji"}));
+    EXPECT_EQ(Log().filter("ERROR: Country name invalid: ../../x").size(), 1);
+    EXPECT_EQ(Log().filter("ERROR: Country name invalid: /tmp").size(), 1);
+    EXPECT_TRUE(Log().filter("Countries: ../../x").isEmpty());
+    LoadCustomAliasInifile({});
+    EXPECT_EQ(CountryList, QStringList{"NZ"});
+    EXPECT_EQ(Log().filter("ERROR: Country name invalid: /tmp").size(), 2);
+}
+
 TEST_F(CatalogueOps, KeysMatchWithoutRegardToCase) {
     WriteFiles("[Dral]\r\nCountrySelect=nz\r\n", "[NZ]\r\nkey=theirs\r\n", "[nz]\r\nKEY=mine\r\n");
     ASSERT_TRUE(Start());

@@ -195,6 +195,55 @@ TEST_F(ConfigSelectTest, SaveOnAKeyWithAFormAndNoWritesNothing) {
     EXPECT_TRUE(D->KeyEdit->isEnabled());
 }
 
+// An image base name the INI document refuses (Linux allows line breaks in
+// file names) fails like any write of the user's copy: logged, kept in the
+// catalogue, the notice shown, and nothing in the file that reads as a key.
+TEST_F(ConfigSelectTest, AnAssignmentTheFileRefusesIsLoggedAndKeptInTheCatalogue) {
+    const char* names[] = {"Bad\nName", "Bad\r\nOther=x", "Bad\r[Australia]"};
+    for (const bool viaSave : {true, false}) {
+        for (const char* name : names) {
+            SCOPED_TRACE(testing::Message() << (viaSave ? "Save " : "New Config ") << name);
+            SpineFixture f;
+            const QString path = f.Profile.Forms() + "CustomFormAliases.ini";
+            f.Profile.Write(path, "[New Zealand]\r\nPassport=\r\nLicence=lic\r\n");
+            f.Show();
+            f.Platform.Fake.Boxes.clear();
+            const QByteArray before = f.Profile.Read(path);
+            TConfigSelectForm* d = ConfigSelectForm;
+            d->FAliasFilename = QString::fromLatin1(name);
+            d->show();
+            if (viaSave) {
+                const auto found = d->CheckListBox1->findItems("Passport=", Qt::MatchExactly);
+                ASSERT_EQ(found.size(), 1);
+                found.first()->setCheckState(Qt::Checked);
+                d->SaveBtnClick();
+            } else {
+                d->NewBtnClick();
+            }
+            const QString key = viaSave ? "Passport" : "CustomForm-0";
+            EXPECT_TRUE(f.Platform.Fake.Boxes.empty())
+                << f.Platform.Fake.BoxTexts().join("|").toStdString();
+            EXPECT_FALSE(d->isVisible());
+            const TDralForm* kept = FormCatalogue->GetForm(d->FAliasFilename);
+            ASSERT_TRUE(kept);
+            EXPECT_EQ(kept->KeyName, key);
+            int logged = 0;
+            for (const QString& line : f.LogLines())
+                logged += line.startsWith("ERROR: SaveAliasInifile: ");
+            EXPECT_EQ(logged, 1);
+            ASSERT_TRUE(InfoForm2);
+            EXPECT_TRUE(InfoForm2->isVisible());
+            InfoForm2->hide();
+            // Nothing reached the file, so nothing can read back as another key.
+            EXPECT_EQ(f.Profile.Read(path), before);
+            const TIniDocument back(path);
+            EXPECT_FALSE(back.ValueExists("New Zealand", "Other"));
+            EXPECT_FALSE(back.SectionExists("Australia") && !before.contains("[Australia]"));
+            EXPECT_EQ(back.ReadString("New Zealand", "Passport", "?"), "");
+        }
+    }
+}
+
 TEST_F(ConfigSelectTest, AMissingCompanionCatalogueEndsTheProgram) {
     Start({});
     QFile::remove(FormsFolder + "KestrovaFormAliases.ini");

@@ -14,7 +14,7 @@ using namespace GnuGettext;
 
 namespace {
 
-constexpr qint64 Blocks[] = {100000, 1 << 20, 2 * (1 << 20)};
+constexpr qint64 Blocks[] = {100000, 1 << 18, 3 << 18, 1 << 20, 2 * (1 << 20)};
 
 QByteArray Filler(qsizetype n) {
     QByteArray b(n, '\0');
@@ -120,7 +120,7 @@ TEST(FileLocator, ScanOfLayoutsAgainstBlockBoundariesAndRepeats) {
     QTemporaryDir dir;
     const QByteArray de = CompileCatalogue(GermanPo());
     const QString program = dir.filePath(QStringLiteral("designer"));
-    for (qint64 boundary : {qint64(100000), qint64(1 << 20)}) {
+    for (qint64 boundary : {qint64(100000), qint64(1 << 18), qint64(1 << 20)}) {
         // Begin marker straddling the boundary.
         for (qint64 shift : {-20, -1}) {
             WriteFile(program, BuildEmbedded(Filler(boundary + shift), {{DeName.toUtf8(), de}}));
@@ -185,6 +185,45 @@ TEST(FileLocator, DiskFileTakesPrecedenceAndDuplicateNameEndsTheScan) {
     EXPECT_TRUE(files.count(DeName));
     EXPECT_TRUE(files.count(itName));
     EXPECT_FALSE(files.count(PlName));
+}
+
+TEST(FileLocator, NamesLeavingTheProgramFolderAreLoggedAndSkipped) {
+    QTemporaryDir dir;
+    const QString program = dir.filePath(QStringLiteral("designer"));
+    const QByteArray de = CompileCatalogue(GermanPo());
+    // The scan goes on after each refused name: the last entry is registered.
+    const char* refused[] = {
+        "../x.mo",   "locale/../../x.mo", "locale/de/..",         "..",
+        "/etc/x.mo", "\\server\\x.mo",    "locale\\..\\..\\x.mo", "  ../padded.mo  "};
+    const char* kept[] = {"locale/de..x/LC_MESSAGES/default.mo", "..hidden/a.mo", "a/b../c.mo"};
+    for (const char* name : refused) {
+        LogCapture log;
+        WriteFile(program,
+                  BuildEmbedded(Filler(300), {{QByteArray(name), de}, {DeName.toUtf8(), de}}));
+        const auto files = Scan(program);
+        EXPECT_EQ(files.size(), 1u) << name;
+        EXPECT_TRUE(files.count(DeName)) << name;
+        EXPECT_EQ(log.Lines,
+                  QStringList{QStringLiteral("ERROR: Embedded catalogue skipped, its name leaves "
+                                             "the program folder: ") +
+                              QString::fromUtf8(name).trimmed()})
+            << name;
+    }
+    // A name with a NUL inside would be cut short on disk.
+    {
+        LogCapture log;
+        WriteFile(program, BuildEmbedded(Filler(300), {{QByteArray("locale\0/../../x.mo", 18), de},
+                                                       {DeName.toUtf8(), de}}));
+        EXPECT_EQ(Scan(program).size(), 1u);
+        EXPECT_EQ(log.Lines.size(), 1);
+    }
+    for (const char* name : kept) {
+        LogCapture log;
+        WriteFile(program, BuildEmbedded(Filler(300), {{QByteArray(name), de}}));
+        const auto files = Scan(program);
+        EXPECT_TRUE(files.count(QString::fromUtf8(name))) << name;
+        EXPECT_TRUE(log.Lines.isEmpty()) << name;
+    }
 }
 
 namespace {

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QtEndian>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -63,6 +65,31 @@ QByteArray CompileCatalogue(const QString& poText, Endian endian) {
         return {};
     }
     return ReadFile(mo);
+}
+
+QByteArray BuildMo(std::vector<std::pair<QByteArray, QByteArray>> pairs) {
+    std::sort(pairs.begin(), pairs.end());
+    const quint32 n = quint32(pairs.size());
+    const quint32 o = 28, t = o + 8 * n;
+    QByteArray head(28 + 16 * int(n), '\0');
+    QByteArray strings;
+    auto put = [&head](quint32 at, quint32 v) { qToLittleEndian(v, head.data() + at); };
+    put(0, 0x950412de);
+    put(8, n);
+    put(12, o);
+    put(16, t);
+    const quint32 base = quint32(head.size());
+    for (quint32 i = 0; i < n; ++i) {
+        put(o + 8 * i, quint32(pairs[i].first.size()));
+        put(o + 8 * i + 4, base + quint32(strings.size()));
+        strings += pairs[i].first + '\0';
+    }
+    for (quint32 i = 0; i < n; ++i) {
+        put(t + 8 * i, quint32(pairs[i].second.size()));
+        put(t + 8 * i + 4, base + quint32(strings.size()));
+        strings += pairs[i].second + '\0';
+    }
+    return head + strings;
 }
 
 void WriteFile(const QString& path, const QByteArray& bytes) {

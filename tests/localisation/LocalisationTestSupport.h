@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QtGlobal>
+#include <utility>
 #include <vector>
 
 // Catalogues for the tests are made from small PO texts by the real msgfmt.
@@ -22,6 +23,11 @@ QByteArray CompileCatalogue(const QString& poText, Endian endian = Endian::Littl
 QString GermanPo();
 // Polish: three plural forms.
 QString PolishPo();
+
+// A little-endian MO catalogue of the given pairs, written here rather than by
+// msgfmt: it may hold what msgfmt refuses (an empty translation), and it needs
+// no child process (a child started with vfork confuses ThreadSanitizer).
+QByteArray BuildMo(std::vector<std::pair<QByteArray, QByteArray>> pairs);
 
 void WriteFile(const QString& path, const QByteArray& bytes);
 QByteArray ReadFile(const QString& path);

@@ -3,7 +3,9 @@
 #include "localisation/GnuGettextErrors.h"
 #include "localisation/MoFile.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -330,4 +332,93 @@ TEST(MoFile, OpeningFailuresNameTheFile) {
         file, [&] { TMoFile(file, 1 << 20, 0, true); }, "offset past the end");
     ExpectRejected(
         file, [&] { TMoFile(file, 0, 1 << 20, true); }, "size past the end");
+}
+
+namespace {
+// Shortens or rewrites a file in place, as another program would: same inode.
+void RewriteInPlace(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.resize(bytes.size()));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+} // namespace
+
+// Another program shortening or rewriting an open catalogue's file never ends
+// the process: a lookup gives the text of the catalogue as it was opened, or
+// the key untranslated.
+TEST(MoFile, ACatalogueChangedOnDiskWhileOpenNeverCrashes) {
+    QTemporaryDir dir;
+    const QByteArray mo = CompileCatalogue(ManyEntriesPo(900));
+    ASSERT_GT(mo.size(), 8 * 4096);
+    QString changed = ManyEntriesPo(900);
+    changed.replace(QStringLiteral("msgstr \"value"), QStringLiteral("msgstr \"VALUE"));
+    const QByteArray rewritten = CompileCatalogue(changed);
+    ASSERT_EQ(rewritten.size(), mo.size());
+    const QByteArray prefix("PROGRAM BYTES");
+
+    struct Case {
+        const char* What;
+        QByteArray After; // the catalogue's bytes after the change
+    };
+    const Case cases[] = {
+        {"emptied", QByteArray()},
+        {"header only", mo.left(20)},
+        {"first page kept", mo.left(4096)},
+        {"half", mo.left(mo.size() / 2)},
+        {"rewritten, same size", rewritten},
+        {"rewritten, longer", rewritten + QByteArray(3 * 4096, 'x')},
+    };
+    for (const Case& c : cases) {
+        for (const qint64 offset : {qint64(0), qint64(prefix.size())}) {
+            SCOPED_TRACE(testing::Message() << c.What << " at offset " << offset);
+            const QString file = dir.filePath(QStringLiteral("changing.mo"));
+            QFile::remove(file);
+            WriteFile(file, prefix.left(offset) + mo);
+            const TMoFile mapped(file, offset, offset ? mo.size() : 0, true);
+            bool found = false;
+            EXPECT_EQ(LookupOf(mapped, View("key123"), found), "value 123");
+            EXPECT_FALSE(mapped.FileChanged());
+            // A change in the same tick of the file clock as the write could
+            // keep the file's times; real rewrites come later than that.
+            QThread::msleep(20);
+            RewriteInPlace(file, prefix.left(offset) + c.After);
+            for (const char* key : {"key123", "key000", "key899", "key5000", ""}) {
+                const std::string got = LookupOf(mapped, View(key), found);
+                EXPECT_FALSE(found) << key;
+                EXPECT_EQ(got, key);
+                const QByteArray q = mapped.gettext(QByteArray(key), found);
+                EXPECT_EQ(q, QByteArray(key));
+            }
+            EXPECT_TRUE(mapped.FileChanged());
+            EXPECT_EQ(mapped.Original(5), "");
+            EXPECT_EQ(mapped.Translation(5), "");
+        }
+    }
+}
+
+// The reads themselves are guarded: a search that meets the pages past a
+// shortened file's end stops there instead of ending the process.
+TEST(MoFile, ASearchOverPagesCutFromTheFileStopsThere) {
+    QTemporaryDir dir;
+    const QByteArray mo = CompileCatalogue(ManyEntriesPo(900));
+    const QString file = dir.filePath(QStringLiteral("cut.mo"));
+    WriteFile(file, mo);
+    const TMoFile mapped(file, 0, 0, true);
+    const std::vector<qint32> whole = mapped.ProbeSequence(View("key899"));
+    ASSERT_FALSE(whole.empty());
+    RewriteInPlace(file, QByteArray());
+    // Without a guard the first probe's read would raise a bus error.
+    EXPECT_EQ(mapped.ProbeSequence(View("key899")), std::vector<qint32>{whole.front()});
+    // A catalogue opened afterwards on the emptied file is refused, as any
+    // file too short to be a catalogue.
+    EXPECT_THROW(TMoFile(file, 0, 0, true), EGGIOError);
+    // Catalogues of other files are not affected.
+    const QString other = dir.filePath(QStringLiteral("other.mo"));
+    WriteFile(other, mo);
+    const TMoFile fine(other, 0, 0, true);
+    bool found = false;
+    EXPECT_EQ(LookupOf(fine, View("key899"), found), "value 899");
+    EXPECT_TRUE(found);
+    EXPECT_EQ(fine.ProbeSequence(View("key899")), whole);
 }

@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QTest>
 #include <QTreeWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,12 +113,93 @@ TEST_F(HelpTest, AmpersandsAreDroppedWhenAnEntryIsReachedAgain) {
     EXPECT_EQ(Shown(), "forms-help.html#ab");
 }
 
-TEST_F(HelpTest, AMissingPageIsLoggedAndTheWindowStaysHidden) {
-    HelpFolder = Profile.Forms() + "NoHelp/";
+// A missing page or anchor is the browser's business: a short page naming
+// the file, nothing raised, the window shown, the history kept as usual.
+TEST_F(HelpTest, AMissingPageShowsAShortPageNamingTheFile) {
+    const QString missing = Profile.Forms() + "NoHelp/";
+    HelpFolder = missing;
     Help.DoHelp("main");
-    EXPECT_FALSE(Help.isVisible());
-    EXPECT_EQ(Entries().size(), 1);
-    EXPECT_TRUE(Profile.Read(DebugLogFilename).contains("DEBUG3: Opening WebBrowser: "));
+    EXPECT_TRUE(Help.isVisible());
+    EXPECT_EQ(Entries(), QStringList{"forms-help.html#main"});
+    EXPECT_FALSE(Profile.Read(DebugLogFilename).contains("Opening WebBrowser"));
+    const QString notFound = "The file " + missing + "forms-help.html was not found.";
+    EXPECT_TRUE(Help.WebBrowser1->toPlainText().contains(notFound))
+        << Help.WebBrowser1->toPlainText().toStdString();
+
+    // Back, forward, top of help and the list raise nothing either.
+    Help.DoHelp("how_it_works");
+    struct Step {
+        const char* What;
+        std::function<void()> Do;
+        const char* File;
+    };
+    const Step steps[] = {
+        {"back", [&] { Help.BackBtnClick(); }, "forms-help.html"},
+        {"forward", [&] { Help.ForwardBtnClick(); }, "forms-help.html"},
+        {"list", [&] { Help.MenuClick(Help.History()[0]); }, "forms-help.html"},
+        {"top", [&] { Help.UpBtnClick(); }, "kestrova-help.html"},
+    };
+    for (const Step& step : steps) {
+        Help.WebBrowser1->clear();
+        EXPECT_NO_THROW(step.Do()) << step.What;
+        EXPECT_TRUE(Help.WebBrowser1->toPlainText().contains("The file " + missing + step.File +
+                                                             " was not found."))
+            << step.What;
+    }
+
+    // Once the page is there, the same page is read again.
+    HelpFolder = Profile.Forms() + "Help/";
+    Help.DoHelp("main");
+    EXPECT_FALSE(Help.WebBrowser1->toPlainText().contains("was not found"));
+}
+
+TEST_F(HelpTest, AMissingAnchorShowsThePageAtItsTop) {
+    Help.DoHelp("no_such_topic");
+    EXPECT_TRUE(Help.isVisible());
+    EXPECT_EQ(Shown(), "forms-help.html#no_such_topic");
+    EXPECT_FALSE(Help.WebBrowser1->toPlainText().isEmpty());
+    EXPECT_FALSE(Help.WebBrowser1->toPlainText().contains("was not found"));
+}
+
+TEST_F(HelpTest, ADocumentsFolderHoldingAHashOpensItsPages) {
+    for (const char* folder : {"My#Docs/Help/", "#/Help#/", "a#b#c/Help/"}) {
+        const QString help = Profile.Forms() + folder;
+        for (const char* page : {"forms-help.html", "kestrova-help.html"})
+            Profile.Write(help + page, Profile.Read(Profile.Forms() + "Help/" + page));
+        HelpFolder = help;
+        Help.DoHelp("how_it_works");
+        EXPECT_EQ(Help.WebBrowser1->source().toLocalFile(), help + "forms-help.html") << folder;
+        EXPECT_EQ(Help.WebBrowser1->source().fragment(), "how_it_works") << folder;
+        EXPECT_FALSE(Help.WebBrowser1->toPlainText().contains("was not found")) << folder;
+        Help.UpBtnClick();
+        EXPECT_EQ(Help.WebBrowser1->source().toLocalFile(), help + "kestrova-help.html") << folder;
+        EXPECT_FALSE(Help.WebBrowser1->toPlainText().contains("was not found")) << folder;
+    }
+}
+
+// The tree's click opens the selected node wherever in the tree it lands.
+TEST_F(HelpTest, AClickBesideTheSelectedNodeOpensIt) {
+    Help.show();
+    QTreeWidgetItem* node = Help.TreeView1->topLevelItem(0)->child(1);
+    const QPoint onNode = Help.TreeView1->visualItemRect(node).center();
+    const QPoint beside(Help.TreeView1->viewport()->width() / 2,
+                        Help.TreeView1->viewport()->height() - 5);
+    ASSERT_EQ(Help.TreeView1->itemAt(beside), nullptr);
+
+    // Nothing selected: a click beside the nodes does nothing.
+    Help.TreeView1->clearSelection();
+    QTest::mouseClick(Help.TreeView1->viewport(), Qt::LeftButton, {}, beside);
+    EXPECT_TRUE(Entries().isEmpty());
+
+    QTest::mouseClick(Help.TreeView1->viewport(), Qt::LeftButton, {}, onNode);
+    EXPECT_EQ(Entries(), QStringList{"forms-help.html#how_it_works"});
+    QTest::mouseClick(Help.TreeView1->viewport(), Qt::LeftButton, {}, beside);
+    EXPECT_EQ(Entries(),
+              (QStringList{"forms-help.html#how_it_works", "forms-help.html#how_it_works"}));
+    EXPECT_EQ(Shown(), "forms-help.html#how_it_works");
+    // The right button is not a click of the tree.
+    QTest::mouseClick(Help.TreeView1->viewport(), Qt::RightButton, {}, beside);
+    EXPECT_EQ(Entries().size(), 2);
 }
 
 } // namespace
