@@ -383,12 +383,31 @@ void TMainForm::Init() {
     DebugLog(QStringLiteral("Using language ") + CurrentLanguage, 4);
     GnuGettext::UseLanguage(CurrentLanguage);
     LoadLanguage();
+    FitToolBarToTexts();
 
     if (!LoadCatalogues(ShowCountryDialog))
         return;
 
     SaveBtn->setEnabled(false);
     LoadMasterFile();
+}
+
+// Translated captions can make the toolbar wider than the design width; the
+// window then grows, within the screen, so that no control ends up in the
+// toolbar's overflow menu where a user would not look for it.
+void TMainForm::FitToolBarToTexts() {
+    const int missing = ToolBar1->sizeHint().width() - ToolBar1->width();
+    if (missing <= 0)
+        return;
+    QRect room = geometry().adjusted(0, 0, missing, 0);
+    if (const QScreen* s = screen()) {
+        const QRect available = s->availableGeometry();
+        const int frame = frameGeometry().width() - geometry().width();
+        room.setWidth(std::max(width(), std::min(room.width(), available.width() - frame)));
+        if (room.right() > available.right())
+            room.moveLeft(std::max(available.left(), available.right() - room.width() + 1));
+    }
+    setGeometry(room);
 }
 
 void TMainForm::DeleteOldversion() {

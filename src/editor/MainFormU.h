@@ -88,6 +88,7 @@ public:
     void FormCreate();
     void FormShow();
     void Init();
+    void FitToolBarToTexts();
     void GetDocDirectories();
     void DeleteOldversion();
     bool LoadMasterFile();

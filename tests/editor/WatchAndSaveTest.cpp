@@ -147,6 +147,30 @@ TEST_F(WatchAndSaveTest, ClosingWithUnsavedPlacementsSavesOnYes) {
     EXPECT_FALSE(M->CheckFileTimer->isActive());
 }
 
+// A record the catalogue holds but the INI document refuses to write (a line
+// break in the image's name) costs the layout nothing: it is saved, the
+// refusal logged, the notice shown, and no error box claims the save failed.
+TEST_F(WatchAndSaveTest, AKnownFormTheCatalogueCannotWriteIsStillSaved) {
+    const QString alias = "Two\nLines";
+    Load(MakeImage(alias + ".png", {400, 300}));
+    ASSERT_EQ(M->AliasName, alias);
+    ASSERT_NE(FormCatalogue, nullptr);
+    FormCatalogue->Add("CustomForm-7", alias);
+    const QByteArray catalogueBefore = F->Profile.Read(FormsFolder + "CustomFormAliases.ini");
+    ChooseKey("K");
+    Click({30, 40});
+    F->Platform.Fake.Boxes.clear();
+    M->SaveBtn->click();
+    EXPECT_EQ(F->Profile.Read(FormPath(alias + ".cfg")), QByteArray("K,43,34\r\n"));
+    EXPECT_FALSE(M->ConfigHasChanged());
+    EXPECT_TRUE(F->Platform.Fake.Boxes.empty())
+        << F->Platform.Fake.BoxTexts().join("|").toStdString();
+    ASSERT_NE(InfoForm2, nullptr);
+    EXPECT_TRUE(InfoForm2->isVisible());
+    EXPECT_FALSE(F->LogLines().filter("SaveAliasInifile: ").isEmpty());
+    EXPECT_EQ(F->Profile.Read(FormsFolder + "CustomFormAliases.ini"), catalogueBefore);
+}
+
 TEST_F(WatchAndSaveTest, AKnownFormIsRecordedAndNoticedOnEverySave) {
     Load(FormPath("Example Form.png"));
     ASSERT_EQ(M->AliasName, "Example Form");
