@@ -3,6 +3,7 @@
 // the image once, and what the form and its history cost in memory against
 // the decoded image.
 #include "BenchRatios.h"
+#include "EditorBenchSupport.h"
 
 #include "catalogue/CatalogueFiles.h"
 #include "editor/Folders.h"
@@ -33,37 +34,6 @@ constexpr double DecodedBytes = 4.0 * 4960 * 7016;
 constexpr double LoadGrowthMax = 1.25;
 // "Nothing in proportion to the image": far below one copy of it.
 constexpr double HistoryGrowthMax = 0.05;
-
-class BenchPlatform : public QtPlatform {
-public:
-    QString Root;
-    QString DocumentsFolder() override { return Root + "/Documents"; }
-    QString AppDataFolder() override { return Root + "/.config"; }
-    BoxButton MessageBox(BoxKind, const QString&, const QString& text, int,
-                         BoxButton defaultButton) override {
-        std::fprintf(stderr, "box: %s\n", qPrintable(text));
-        return defaultButton;
-    }
-    void Beep(BeepSound) override {}
-    QSize PrimaryScreenSize() override { return {1920, 1080}; }
-};
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-// Resident memory of the process, after handing freed memory back.
-double ResidentBytes() {
-    malloc_trim(0);
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : -1;
-}
 
 // An RGB A4 scan at 600 DPI: ruled boxes and coloured print on white paper.
 QImage RgbScan() {

@@ -2,6 +2,7 @@
 // cannot avoid: decoding the form image alone, and filling the field list
 // with the same lines in one call.
 #include "BenchRatios.h"
+#include "EditorBenchSupport.h"
 
 #include "catalogue/CatalogueFiles.h"
 #include "editor/CheckListBox.h"
@@ -27,42 +28,10 @@
 
 namespace {
 
-// The real platform, but in a throw-away profile, on a fixed screen, and
-// with boxes printed instead of shown.
-class BenchPlatform : public QtPlatform {
-public:
-    QString Root;
-    QString DocumentsFolder() override { return Root + "/Documents"; }
-    QString AppDataFolder() override { return Root + "/.config"; }
-    BoxButton MessageBox(BoxKind, const QString&, const QString& text, int,
-                         BoxButton defaultButton) override {
-        std::fprintf(stderr, "box: %s\n", qPrintable(text));
-        return defaultButton;
-    }
-    void Beep(BeepSound) override {}
-    QSize PrimaryScreenSize() override { return {1920, 1080}; }
-};
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 // An A4 page at 300 DPI as a grey scan: paper noise, ruled boxes, some print.
 QImage ScanLikeForm() {
-    QImage img(2480, 3508, QImage::Format_Grayscale8);
-    QRandomGenerator rng(42);
-    for (int y = 0; y < img.height(); ++y) {
-        uchar* line = img.scanLine(y);
-        for (int x = 0; x < img.width(); ++x)
-            line[x] = uchar(240 + rng.bounded(16));
-    }
+    QImage img = GreyScanPage(42);
     QPainter p(&img);
-    p.setPen(QPen(Qt::black, 3));
-    for (int y = 200; y < 3300; y += 120)
-        p.drawRect(150, y, 2180, 100);
     QFont f("Tahoma");
     f.setPixelSize(36);
     p.setFont(f);

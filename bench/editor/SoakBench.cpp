@@ -8,6 +8,7 @@
 //
 // runs the full soak; by default a short one.
 #include "BenchRatios.h"
+#include "EditorBenchSupport.h"
 
 #include "catalogue/CatalogueFiles.h"
 #include "editor/Folders.h"
@@ -40,47 +41,6 @@ constexpr int DefaultRounds = 100;
 // Growth allowed after the warm-up (the first tenth of the rounds).
 constexpr double FlatMax = 1.05;
 
-class BenchPlatform : public QtPlatform {
-public:
-    QString Root;
-    int Boxes = 0;
-    QString DocumentsFolder() override { return Root + "/Documents"; }
-    QString AppDataFolder() override { return Root + "/.config"; }
-    // The save's notice about a form the catalogue does not know: counted, not shown.
-    BoxButton MessageBox(BoxKind, const QString&, const QString&, int,
-                         BoxButton defaultButton) override {
-        ++Boxes;
-        return defaultButton;
-    }
-    void Beep(BeepSound) override {}
-    QSize PrimaryScreenSize() override { return {1920, 1080}; }
-};
-
-double ResidentBytes() {
-    malloc_trim(0);
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) : -1;
-}
-
-// An A4 page at 300 DPI as a grey scan.
-QImage ScanLikeForm() {
-    QImage img(2480, 3508, QImage::Format_Grayscale8);
-    QRandomGenerator rng(7);
-    for (int y = 0; y < img.height(); ++y) {
-        uchar* line = img.scanLine(y);
-        for (int x = 0; x < img.width(); ++x)
-            line[x] = uchar(240 + rng.bounded(16));
-    }
-    QPainter p(&img);
-    p.setPen(QPen(Qt::black, 3));
-    for (int y = 200; y < 3300; y += 120)
-        p.drawRect(150, y, 2180, 100);
-    return img;
-}
-
 int Rounds() {
     bool ok = false;
     const int n = qEnvironmentVariableIntValue("KFD_SOAK_ROUNDS", &ok);
@@ -97,6 +57,7 @@ struct Soak {
 
     Soak() {
         Platform.Root = Dir.path();
+        Platform.PrintBoxes = false; // the save's notice about an unknown form, every round
         SetPlatform(&Platform);
         const QString forms = Dir.path() + "/Documents/Kestrova/Forms/";
         QByteArray master;
@@ -108,7 +69,7 @@ struct Soak {
             qFatal("cannot write the master list");
         m.close();
         const QString png = forms + "Soak/Scan.png";
-        if (!ScanLikeForm().save(png, "PNG"))
+        if (!GreyScanPage(7).save(png, "PNG"))
             qFatal("cannot write the form image");
         Cfg = forms + "Soak/Scan.cfg";
 
