@@ -6,6 +6,7 @@
 #include "localisation/ResourceStrings.h"
 #include "platform/QtPlatform.h"
 #include "support/Application.h"
+#include "support/DesignerStyle.h"
 #include "support/WebBrowser.h"
 
 #include <QScreen>
@@ -26,6 +27,9 @@ int main(int argc, char** argv) {
     // from now until just before the application object goes.
     GnuGettext::TResourceStringRouting qtTexts(app);
     TApplication::setApplicationName(QStringLiteral("Kestrova Form Designer"));
+    // Before any window, so that none is polished twice when the main window
+    // later switches the hint timings on.
+    InstallDesignerStyle();
 
     TMainForm* mainForm = CreateWindows();
     platform.SetOwnerWindow(mainForm);
