@@ -4,6 +4,7 @@
 #include "editor/Windows.h"
 #include "localisation/GNUGetTextU.h"
 #include "localisation/ResourceStrings.h"
+#include "platform/FontWarmUp.h"
 #include "platform/QtPlatform.h"
 #include "support/Application.h"
 #include "support/DesignerStyle.h"
@@ -12,6 +13,7 @@
 #include <QScreen>
 
 int main(int argc, char** argv) {
+    const FontWarmUp fonts;
     // The localisation runtime starts before any window exists and ends last.
     GnuGettext::TRuntimeGuard localisation;
     GnuGettext::TP_GlobalIgnoreClassProperty(&TWebBrowser::staticMetaObject,
