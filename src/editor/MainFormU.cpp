@@ -17,6 +17,7 @@
 #include "platform/Platform.h"
 #include "support/DebugLog.h"
 #include "support/DebugU.h"
+#include "support/DesignerStyle.h"
 #include "support/GeneralError.h"
 #include "support/HelpU.h"
 #include "support/Termination.h"
@@ -34,7 +35,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QProxyStyle>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -50,21 +50,6 @@
 TMainForm* MainForm = nullptr;
 
 namespace {
-
-// Hint timings: 50 ms before a hint appears, 25 ms when moving between
-// hinted controls.
-class HintStyle : public QProxyStyle {
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        if (hint == SH_ToolTip_WakeUpDelay)
-            return 50;
-        if (hint == SH_ToolTip_FallAsleepDelay)
-            return 25;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 QToolButton* TextButton(QToolBar* bar, const char* name, const char* caption, const char* hint) {
     auto* b = new QToolButton(bar);
@@ -364,7 +349,7 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::Init() {
-    QApplication::setStyle(new HintStyle);
+    EnableHintTimings();
     {
         QPalette tip = QToolTip::palette();
         tip.setColor(QPalette::ToolTipBase, QColor(0, 255, 0));

@@ -4,13 +4,16 @@
 #include "editor/Windows.h"
 #include "localisation/GNUGetTextU.h"
 #include "localisation/ResourceStrings.h"
+#include "platform/FontWarmUp.h"
 #include "platform/QtPlatform.h"
 #include "support/Application.h"
+#include "support/DesignerStyle.h"
 #include "support/WebBrowser.h"
 
 #include <QScreen>
 
 int main(int argc, char** argv) {
+    const FontWarmUp fonts;
     // The localisation runtime starts before any window exists and ends last.
     GnuGettext::TRuntimeGuard localisation;
     GnuGettext::TP_GlobalIgnoreClassProperty(&TWebBrowser::staticMetaObject,
@@ -26,6 +29,9 @@ int main(int argc, char** argv) {
     // from now until just before the application object goes.
     GnuGettext::TResourceStringRouting qtTexts(app);
     TApplication::setApplicationName(QStringLiteral("Kestrova Form Designer"));
+    // Before any window, so that none is polished twice when the main window
+    // later switches the hint timings on.
+    InstallDesignerStyle();
 
     TMainForm* mainForm = CreateWindows();
     platform.SetOwnerWindow(mainForm);
