@@ -5,6 +5,7 @@
 #include "editor/OverlayGeometry.h"
 #include "editor/TextFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,8 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size >= 17) {
         int v[4];
         std::memcpy(v, data + size - 16, 16);
-        const QSize s = OverlaySurfaceSize(OverlaySize(v[2], v[3], {40, 16}), {1000, 600});
-        if (s.width() < 1 || s.height() < 1 || s.width() > 1000 || s.height() > 600)
+        const QSize text(40, 16);
+        const QSize s = OverlaySurfaceSize(OverlaySize(v[2], v[3], text), {1000, 600}, text);
+        // Never empty, never over the larger of the window and the text.
+        if (s.width() < 1 || s.height() < 1 || s.width() > std::max(1000, text.width()) ||
+            s.height() > std::max(600, text.height()))
             std::abort();
         (void)OverlaySourceRect(OverlayPosition(v[0], v[1], s, {1000, 600}, {2, 21}), s,
                                 {-v[0] / 2, -v[1] / 2}, {2, 21});

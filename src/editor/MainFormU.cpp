@@ -136,6 +136,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
+    // The controls die after this body, and a dying list still reports its
+    // selection cleared: nothing they send may reach a half-destroyed window.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
     SetPlacementPointer(false);
     // The overlay reads the window through FOverlayHost: it goes first.
     delete MouseCoordsWindow;

@@ -348,6 +348,11 @@ void RewriteInPlace(const QString& path, const QByteArray& bytes) {
 // the process: a lookup gives the text of the catalogue as it was opened, or
 // the key untranslated.
 TEST(MoFile, ACatalogueChangedOnDiskWhileOpenNeverCrashes) {
+#if defined(__SANITIZE_THREAD__)
+    // ThreadSanitizer takes the bus error for itself before the catalogue's
+    // guard sees it; the normal and AddressSanitizer builds run this test.
+    GTEST_SKIP() << "ThreadSanitizer handles SIGBUS itself";
+#endif
     QTemporaryDir dir;
     const QByteArray mo = CompileCatalogue(ManyEntriesPo(900));
     ASSERT_GT(mo.size(), 8 * 4096);
