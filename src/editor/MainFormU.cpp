@@ -140,6 +140,7 @@ TMainForm::~TMainForm() {
     // selection cleared: nothing they send may reach a half-destroyed window.
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
+    Document->UndoStack()->disconnect(this); // held by the document, not a child
     SetPlacementPointer(false);
     // The overlay reads the window through FOverlayHost: it goes first.
     delete MouseCoordsWindow;
