@@ -23,7 +23,7 @@ RUN_PACKAGES=(
 
 # Everything the test command runs besides.
 TEST_PACKAGES=(
-    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    googletest libgtest-dev libgmock-dev libbenchmark-dev libx11-dev
     clang libclang-rt-14-dev clang-format
     dbus-daemon at-spi2-core python3 python3-pyatspi
     desktop-file-utils appstream lintian
