@@ -171,6 +171,17 @@ void SaveCustomAliasInifile() {
     }
 }
 
+void SaveCustomAssignment(const QString& key, const QString& fileName) {
+    try {
+        if (CustomAliasIni)
+            CustomAliasIni->WriteString(CurrentCountry, key, fileName);
+    } catch (const std::exception& e) {
+        DebugLog(QStringLiteral("SaveAliasInifile: ") + ExceptionMessage(e), 0);
+        return;
+    }
+    SaveCustomAliasInifile();
+}
+
 void OpenCatalogueFiles() {
     KestrovaAliasIniPath = FormsFolder + QStringLiteral("KestrovaFormAliases.ini");
     if (!KestrovaAliasIni) {

@@ -41,6 +41,10 @@ void LoadKestrovaAliasInifile(const AskCountryFn& askCountry);
 void SaveCountry();
 // Logs a failure ("SaveAliasInifile: ...") and goes no further.
 void SaveCustomAliasInifile();
+// Records Key = FileName in the current country's section of the user's copy
+// and writes it; a value the INI document refuses (a line break, which Linux
+// allows in a file name) is a failed save like any other: logged, no more.
+void SaveCustomAssignment(const QString& key, const QString& fileName);
 
 // Start-up: sets both catalogue paths and creates the two documents on their
 // files unless they exist already. A document that cannot be read is logged

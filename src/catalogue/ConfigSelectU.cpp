@@ -150,16 +150,9 @@ bool TConfigSelectForm::ConfirmOverwrite() {
 
 void TConfigSelectForm::SaveAssignment(const QString& key) {
     FormCatalogue->Add(key, FAliasFilename);
-    // A name the INI document refuses (a line break, which Linux allows in a
-    // file name) is a failed save of the user's copy like any other: logged,
-    // the catalogue keeps the assignment, and the dialog completes.
-    try {
-        if (CustomAliasIni)
-            CustomAliasIni->WriteString(CurrentCountry, key, FAliasFilename);
-        SaveCustomAliasInifile();
-    } catch (const std::exception& e) {
-        DebugLog(QStringLiteral("SaveAliasInifile: ") + ExceptionMessage(e), 0);
-    }
+    // A refused or failed write is logged; the catalogue keeps the assignment
+    // and the dialog completes.
+    SaveCustomAssignment(key, FAliasFilename);
     accept();
     ShowSavedNotice(FAliasFilename, key);
 }

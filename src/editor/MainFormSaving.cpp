@@ -47,15 +47,8 @@ void TMainForm::SaveConfig() {
         const TDralForm* r = FormCatalogue ? FormCatalogue->GetForm(AliasName) : nullptr;
         if (r && !r->FileName.isEmpty()) {
             const QString key = r->KeyName, fileName = r->FileName;
-            // The layout is written: a catalogue value the INI document refuses
-            // is logged as the selection dialog does, and the notice still shows.
-            try {
-                if (CustomAliasIni)
-                    CustomAliasIni->WriteString(CurrentCountry, key, fileName);
-                SaveCustomAliasInifile();
-            } catch (const std::exception& e) {
-                DebugLog(QStringLiteral("SaveAliasInifile: ") + ExceptionMessage(e), 0);
-            }
+            // The layout is written: a failed catalogue write is only logged.
+            SaveCustomAssignment(key, fileName);
             ShowNotice(
                 QStringLiteral(N_("Form saved as \"%1\" under Key \"%2\"")).arg(fileName, key),
                 3000, 0, 0, clBlue);

@@ -44,6 +44,9 @@ namespace {
 thread_local int LookupDepth = 0;
 // Charset refusals met inside a locked lookup, shown once the lock is released.
 thread_local QStringList PendingRefusals;
+// Depth of domain-list reads on this thread: a refusal box met inside one waits
+// too, since the box's own buttons read that list again.
+thread_local int DomainListDepth = 0;
 
 struct TLookupScope {
     TLookupScope() { ++LookupDepth; }
@@ -77,7 +80,7 @@ void ShowRefusal(const QString& text) {
 // Shows the refusals of this thread's lookups; only the user-interface thread
 // shows boxes, and only outside the lookup lock.
 void FlushRefusals() {
-    if (LookupDepth > 0 || PendingRefusals.isEmpty())
+    if (LookupDepth > 0 || DomainListDepth > 0 || PendingRefusals.isEmpty())
         return;
     const QStringList texts = std::exchange(PendingRefusals, QStringList());
     for (const QString& text : texts) {
@@ -87,6 +90,19 @@ void FlushRefusals() {
         else
             ShowRefusal(text);
     }
+}
+
+// Runs F under a shared lock of a domain list, then shows any refusal it met.
+template <class F> auto DomainListLocked(std::shared_mutex& lock, F&& f) {
+    struct Flush {
+        ~Flush() {
+            --DomainListDepth;
+            FlushRefusals();
+        }
+    } flush;
+    ++DomainListDepth;
+    std::shared_lock<std::shared_mutex> guard(lock);
+    return f();
 }
 
 // Runs F under the lookup lock, then shows any refusal it met.
@@ -716,30 +732,32 @@ QString TGnuGettextInstance::ComponentTextOf(const QString& Domain, const QStrin
 QString ComponentGettext(TGnuGettextInstance& Instance, const QString& Text) {
     if (!ComponentDomainsLock || !ComponentDomains)
         return Instance.gettext(Text);
-    std::shared_lock<std::shared_mutex> guard(*ComponentDomainsLock);
-    QString r = Text;
-    for (const QString& domain : *ComponentDomains) {
-        r = Instance.dgettext(domain, Text);
-        if (r != Text)
-            break;
-    }
-    return r;
+    return DomainListLocked(*ComponentDomainsLock, [&] {
+        QString r = Text;
+        for (const QString& domain : *ComponentDomains) {
+            r = Instance.dgettext(domain, Text);
+            if (r != Text)
+                break;
+        }
+        return r;
+    });
 }
 
 QString TranslateResourceText(const QString& Text) {
     if (Text.isEmpty() || !ResourceDomainsLock)
         return Text;
-    std::shared_lock<std::shared_mutex> guard(*ResourceDomainsLock);
-    TGnuGettextInstance* instance = DefaultTranslator;
-    if (!instance || !ResourceDomains)
-        return Text;
-    QString r = Text;
-    for (const QString& domain : *ResourceDomains) {
-        r = instance->dgettext(domain, Text);
-        if (r != Text)
-            break;
-    }
-    return r;
+    return DomainListLocked(*ResourceDomainsLock, [&] {
+        TGnuGettextInstance* instance = DefaultTranslator;
+        QString r = Text;
+        if (!instance || !ResourceDomains)
+            return r;
+        for (const QString& domain : *ResourceDomains) {
+            r = instance->dgettext(domain, Text);
+            if (r != Text)
+                break;
+        }
+        return r;
+    });
 }
 
 // ---------------------------------------------------------------- window-text settings
